@@ -420,6 +420,7 @@ class LanguageCheck:
         rejected = {t for t, form in forms.items() if form in rejected_forms}
 
         used = set()       # allowlist entries that excuse some word
+        reported = set()   # a name and its plural often share a word
         for filename, line, tokens in occurrences:
             excused = set()
             for _, word, parts in entries:
@@ -427,10 +428,10 @@ class LanguageCheck:
                     if tuple(tokens[i:i + len(parts)]) == parts:
                         excused.update(range(i, i + len(parts)))
                         used.add(word)
-            reported = set()
             for i, token in enumerate(tokens):
-                if token in rejected and i not in excused and token not in reported:
-                    reported.add(token)
+                if token in rejected and i not in excused \
+                        and (filename, line, token) not in reported:
+                    reported.add((filename, line, token))
                     self.fault(filename, line, f"spelling: {token!r} unknown to {speller.label}")
 
         first = {}

@@ -1,0 +1,83 @@
+"""A small, valid content source tree written into a temporary folder.
+
+It has the picture catalogue and two languages, English (02, cp1252) and
+Croatian (07, cp1250); the tests change single files to break one rule.
+"""
+
+import os
+import sys
+
+TOOLS = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(
+    os.path.abspath(__file__)))), "tools")
+sys.path.insert(0, TOOLS)
+
+ALPHABET = "ABCDEFGHIJKLMNOPRSTUVZ"
+
+
+def made_up_word(i, length=5):
+    """A distinct lower-case word for every i, from letters of ALPHABET."""
+    letters = ALPHABET.lower()
+    out = ""
+    for _ in range(length):
+        out += letters[i % len(letters)]
+        i //= len(letters)
+    return out
+
+
+def catalogue_rows():
+    rows = ["id\tglyph\tcode_point\temoji\tcolour\tenglish"]
+    for pid in range(1, 120):
+        rows.append(f"{pid}\t{127 + pid}\tU+1F34E\t🍎\t#{pid:02X}80{255 - pid:02X}\tthing {pid}")
+    return rows
+
+
+def language_files(prefix, help_topics=(100, 101, 102)):
+    """The files of one language folder; names start with `prefix`."""
+    pictures = ["id\tname\tplural"]
+    for pid in range(1, 120):
+        name = f"{prefix}{made_up_word(pid, 3)}"
+        pictures.append(f"{pid}\t{name}\t{name}s")
+    strings = ["tag\ttext"]
+    for tag in list(range(1, 25)) + [26, 32, 33]:
+        text = {21: ALPHABET, 26: "Tamiro", 32: "EÉ", 33: ALPHABET}.get(tag, f"text {tag}")
+        strings.append(f"{tag}\t{text}")
+    hangman = [made_up_word(i) for i in range(120)]
+    help_lines = []
+    for context in help_topics:
+        help_lines += [f"== {context} {prefix} title {context}",
+                       f"{prefix} first paragraph of {context},",
+                       "on two lines.", "", f"{prefix} second paragraph.", ""]
+    return {
+        "pictures.tsv": pictures,
+        "strings.tsv": strings,
+        "hangman.txt": hangman,
+        "help.txt": help_lines,
+        "allowlist.txt": [],
+    }
+
+
+def write_lines(path, lines):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", encoding="utf-8", newline="\n") as handle:
+        handle.write("".join(line + "\n" for line in lines))
+
+
+def build(root):
+    """Write the tree under root; returns {folder name: {file: lines}}."""
+    write_lines(os.path.join(root, "pictures.tsv"), catalogue_rows())
+    langs = {
+        "02-en": language_files("b"),
+        "07-hr": language_files("c", help_topics=(100, 101)),
+    }
+    for folder, files in langs.items():
+        for name, lines in files.items():
+            write_lines(os.path.join(root, "lang", folder, name), lines)
+    return langs
+
+
+def edit(root, folder, name, change):
+    """Rewrite one file of the tree: change(lines) returns the new lines."""
+    path = os.path.join(root, "lang", folder, name)
+    with open(path, encoding="utf-8") as handle:
+        lines = handle.read().split("\n")[:-1]
+    write_lines(path, change(lines))

@@ -1,0 +1,155 @@
+"""The content check: each rule fires on a broken tree, and only then."""
+
+import contextlib
+import io
+import os
+import shutil
+import tempfile
+import unittest
+from unittest import mock
+
+import content_tree
+
+import check_content
+
+
+class WordSetSpeller:
+    """Accepts exactly the words of a set, so the allowlist rules can be
+    tested without a dictionary."""
+    label = "test speller"
+
+    def __init__(self, known):
+        self.known = known
+
+    def rejected(self, words):
+        return {w for w in words if w not in self.known}
+
+
+class CheckTreeTest(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.src = self.tmp.name
+        self.langs = content_tree.build(self.src)
+        known = set()
+        for files in self.langs.values():
+            for line in files["pictures.tsv"][1:]:
+                known.update(line.split("\t")[1:])
+            known.update(files["hangman.txt"])
+        self.speller = WordSetSpeller(known)
+
+    def tearDown(self):
+        self.tmp.cleanup()
+
+    def check(self, lang):
+        out = io.StringIO()
+        with mock.patch.object(check_content, "make_speller", lambda _: self.speller), \
+                contextlib.redirect_stdout(out):
+            code = check_content.main(["--src", self.src, "--lang", lang])
+        lines = out.getvalue().splitlines()
+        return code, lines
+
+    def assertFault(self, lang, prefix, words):
+        code, lines = self.check(lang)
+        self.assertEqual(code, 1, lines)
+        hits = [line for line in lines if line.startswith(prefix)]
+        self.assertTrue(hits, f"no fault at {prefix} in {lines}")
+        for word in words:
+            self.assertIn(word, hits[0])
+        return lines
+
+    def test_valid_tree_passes(self):
+        for lang in ("02", "07"):
+            code, lines = self.check(lang)
+            self.assertEqual(code, 0, lines)
+        # Croatian has no topic 102: a warning, English is shown
+        self.assertTrue(any("warning: topic 102" in line for line in lines))
+
+    def test_missing_folder_and_file(self):
+        self.assertFault("05", "lang/05-*/:0:", ["folder missing"])
+        os.remove(os.path.join(self.src, "lang", "02-en", "help.txt"))
+        self.assertFault("02", "lang/02-en/help.txt:0:", ["missing"])
+
+    def test_character_outside_code_page(self):
+        content_tree.edit(self.src, "02-en", "strings.tsv",
+                          lambda l: l[:3] + ["3\tSubtracţie"] + l[4:])
+        self.assertFault("02", "lang/02-en/strings.tsv:4:", ["cp1252", "U+0163"])
+        # the same letter is fine in cp1250
+        content_tree.edit(self.src, "07-hr", "strings.tsv",
+                          lambda l: l[:3] + ["3\tSubtracţie"] + l[4:])
+        self.assertEqual(self.check("07")[0], 0)
+
+    def test_string_table_rules(self):
+        content_tree.edit(self.src, "02-en", "strings.tsv", lambda l: l + ["7\tagain"])
+        self.assertFault("02", "lang/02-en/strings.tsv:29:", ["tag 7 repeated", "row 8"])
+        content_tree.edit(self.src, "02-en", "strings.tsv",
+                          lambda l: [x for x in l[:-1] if not x.startswith("9\t")])
+        self.assertFault("02", "lang/02-en/strings.tsv:0:", ["tag 9 missing"])
+        content_tree.edit(self.src, "07-hr", "strings.tsv",
+                          lambda l: [x.replace("ABCDEFG", "ABCDEFA") for x in l])
+        self.assertFault("07", "lang/07-hr/strings.tsv:22:", ["tag 21 repeats", "'A'"])
+
+    def test_hangman_letters(self):
+        # É is uncovered by the pair EÉ; Q is in neither tag 21 nor tag 32
+        content_tree.edit(self.src, "02-en", "hangman.txt", lambda l: l + ["café"])
+        self.speller.known.add("café")
+        self.assertEqual(self.check("02")[0], 0)
+        content_tree.edit(self.src, "02-en", "hangman.txt", lambda l: l + ["quest"])
+        self.speller.known.add("quest")
+        self.assertFault("02", "lang/02-en/hangman.txt:122:", ["'quest'", "'Q'"])
+
+    def test_hangman_duplicates_and_count(self):
+        content_tree.edit(self.src, "02-en", "hangman.txt",
+                          lambda l: l[:100] + [l[0].upper()])
+        lines = self.assertFault("02", "lang/02-en/hangman.txt:101:", ["repeats row 1"])
+        self.assertNotIn("words (100 to 200)", "\n".join(lines))
+        content_tree.edit(self.src, "02-en", "hangman.txt", lambda l: l[:99])
+        self.assertFault("02", "lang/02-en/hangman.txt:0:", ["99 words"])
+
+    def test_picture_rules(self):
+        def drop_plural(lines):
+            lines[3] = lines[3].split("\t")[0] + "\t" + lines[3].split("\t")[1] + "\t"
+            return lines
+        content_tree.edit(self.src, "02-en", "pictures.tsv", drop_plural)
+        self.assertFault("02", "lang/02-en/pictures.tsv:4:", ["has no plural"])
+        content_tree.edit(self.src, "07-hr", "pictures.tsv",
+                          lambda l: l[:1] + [f"{n}\t\t" for n in range(1, 11)] + l[11:])
+        self.assertFault("07", "lang/07-hr/pictures.tsv:0:", ["only 109 pictures named"])
+
+    def test_allowlist(self):
+        path = os.path.join(self.src, "lang", "02-en", "allowlist.txt")
+        word = self.langs["02-en"]["hangman.txt"][5]
+        self.speller.known.discard(word)
+        self.assertFault("02", "lang/02-en/hangman.txt:6:", ["spelling", repr(word)])
+        # the entry excuses the word; one the checker knows and one that no
+        # source uses are stale
+        known = self.langs["02-en"]["hangman.txt"][6]
+        content_tree.write_lines(path, [f"{word}\t# fine", f"{known}\t# known anyway",
+                                        "zebrafish\t# not used"])
+        lines = self.assertFault("02", "lang/02-en/allowlist.txt:2:", ["stale", "accepts"])
+        self.assertIn("lang/02-en/allowlist.txt:3: stale entry 'zebrafish': no name"
+                      ", plural or hangman word uses it", lines)
+        self.assertFalse(any("hangman.txt:6:" in line for line in lines))
+        # an entry of two words excuses them where they stand together
+        content_tree.write_lines(path, [f"{word}\t# fine", "odd-zebra\t# hyphenated"])
+        content_tree.edit(self.src, "02-en", "hangman.txt", lambda l: l + ["odd-zebra"])
+        self.speller.known.add("odd")
+        self.assertEqual(self.check("02")[0], 0)
+
+
+@unittest.skipUnless(shutil.which("hunspell"), "hunspell is not installed")
+class HunspellTest(unittest.TestCase):
+    def test_real_dictionary(self):
+        try:
+            speller = check_content.Hunspell(("en_GB",), "hunspell-en-gb")
+        except check_content.SpellerUnavailable as exc:
+            self.fail(str(exc))
+        self.assertEqual(speller.rejected(["cat", "colour", "katt", "don't"]), {"katt"})
+
+    def test_missing_dictionary_names_package(self):
+        with self.assertRaises(check_content.SpellerUnavailable) as caught:
+            check_content.Hunspell(("xx_NOPE",), "hunspell-xx")
+        self.assertIn("hunspell-xx", str(caught.exception))
+
+
+if __name__ == "__main__":
+    unittest.main()
