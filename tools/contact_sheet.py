@@ -57,7 +57,8 @@ def cmap_of(path):
     except ImportError:
         return None
     try:
-        return set(TTFont(path, lazy=True).getBestCmap() or {})
+        with TTFont(path, lazy=True) as font:
+            return set(font.getBestCmap() or {})
     except Exception:  # an unreadable font simply offers nothing
         return set()
 
@@ -166,7 +167,9 @@ def render(src, number, out, symbol_font=SYMBOL_FONT, text_font=TEXT_FONT):
         y = top + 12 + GLYPH_BOX
         for text, colour in lines:
             font, text = fonts.fit(draw, text, CELL_W - 12)
-            draw.text((left + CELL_W // 2, y), text, fill=colour, font=font, anchor="mt")
+            # on a common baseline, so that lines without ascenders line up
+            draw.text((left + CELL_W // 2, y + TEXT_SIZE), text, fill=colour, font=font,
+                      anchor="ms")
             y += TEXT_SIZE + 9
     image.save(out)
     return image.size
