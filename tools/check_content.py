@@ -210,24 +210,21 @@ class LanguageCheck:
 
         if 21 in texts:
             line, letters = texts[21]
-            ok = True
             if not 6 <= len(letters) <= 32:
                 self.fault("strings.tsv", line,
                            f"tag 21 has {len(letters)} letters (6 to 32)")
-                ok = False
             wrong = sorted({c for c in letters if not (c.isalpha() and c.isupper())})
             if wrong:
                 self.fault("strings.tsv", line,
                            "tag 21 holds characters that are not upper-case letters: "
                            + " ".join(repr(c) for c in wrong))
-                ok = False
             repeats = sorted({c for c in letters if letters.count(c) > 1})
             if repeats:
                 self.fault("strings.tsv", line, "tag 21 repeats "
                            + " ".join(repr(c) for c in repeats))
             # Later rules still work with a letter set that is only too long
             # or too short, so keep it unless it holds non-letters.
-            if ok or not wrong:
+            if not wrong:
                 self.alphabet = set(letters)
 
         if 32 in texts:
