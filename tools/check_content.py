@@ -138,6 +138,7 @@ class LanguageCheck:
         self.folder = sources.folder
         self.alphabet = None       # tag 21, when usable
         self.uncovered = set()     # second characters of tag 32 pairs
+        self.romanian_comma = False  # check Romanian with comma-below letters
 
     def fault(self, filename, line, message):
         self.report.fault(self.folder, filename, line, message)
