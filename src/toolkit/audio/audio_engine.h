@@ -1,0 +1,61 @@
+#pragma once
+// The one audio output of the program: a QAudioSink in pull mode on an audio
+// thread of its own, fed by the mixer of the effects and the music sources.
+//
+// Everything that may take long (finding the device, connecting to the sound
+// server, loading the SoundFont) happens on the audio thread, at first use.
+// The user-interface thread only posts: it never waits for the audio thread,
+// so a sound server that hangs delays sound and nothing else. Without a
+// device the mix is still rendered (into nothing) at the pace of a clock, so
+// playbacks advance and end just as they would with sound.
+
+#include <atomic>
+#include <memory>
+
+#include "effects_source.h"
+#include "mixer.h"
+#include "music_source.h"
+
+class QThread;
+
+namespace tk::audio {
+
+class Output;
+
+// What the user-interface thread and the audio thread share.
+struct EngineCore {
+  EffectsSource effects;
+  MusicSource music;
+  Mixer mixer;
+  std::atomic<bool> wake_posted{false};
+  EngineCore();
+};
+
+class Engine {
+ public:
+  // The engine shared by all players, created on first use; it shuts down
+  // when the last holder lets it go.
+  static std::shared_ptr<Engine> Shared();
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  EffectsSource& effects() { return core_->effects; }
+  MusicSource& music() { return core_->music; }
+
+  // User-interface thread, after a request: starts the audio thread the first
+  // time, and asks it to set up or resume the output. Never blocks.
+  void Wake();
+
+  // Keeps Qt Multimedia, FluidSynth and ALSA from writing warnings to the
+  // console. Done once; the engine does it on creation.
+  static void SilenceLibraries();
+
+ private:
+  Engine();
+  std::shared_ptr<EngineCore> core_;
+  QThread* thread_ = nullptr;
+  Output* output_ = nullptr;
+};
+
+}  // namespace tk::audio

@@ -1,0 +1,74 @@
+#pragma once
+// Background music: standard MIDI files rendered by FluidSynth with the
+// General MIDI SoundFont. Positions are MIDI ticks.
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mixer.h"
+
+typedef struct _fluid_hashtable_t fluid_settings_t;
+typedef struct _fluid_synth_t fluid_synth_t;
+typedef struct _fluid_player_t fluid_player_t;
+
+namespace tk::audio {
+
+// The SoundFont the music is played with, named by the file its package
+// installs (not a link that another SoundFont package may repoint).
+inline constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+// The bytes of a MIDI file, checked to look like one.
+struct MidiData {
+  std::vector<unsigned char> bytes;
+};
+
+// Reads a MIDI file into memory. Throws tk::MediaError when the file cannot
+// be read or is not a standard MIDI file.
+std::shared_ptr<const MidiData> ReadMidiFile(const std::string& path);
+
+class MusicSource final : public CommandSource {
+ public:
+  explicit MusicSource(std::string soundfont = kDefaultSoundFont);
+  ~MusicSource() override;
+
+  bool Active() const override;
+
+  // Rendering thread: creates the synthesizer and loads the SoundFont, once.
+  // Called by the first render that needs them, or ahead of it by the output
+  // so that the load does not fall inside an audio callback. A SoundFont that
+  // cannot be loaded leaves the synthesizer silent.
+  void Prepare();
+  // Whether a MIDI file has been sent, so that Prepare is worth calling.
+  bool Wanted() const { return wanted_.load(std::memory_order_acquire); }
+  void MarkWanted() { wanted_.store(true, std::memory_order_release); }
+  // Rendering thread, after Prepare: whether the SoundFont loaded.
+  bool HasSoundFont() const { return soundfont_id_ >= 0; }
+
+ protected:
+  void Apply(const Command& command) override;
+  void RenderInto(float* out, int frames) override;
+  std::int64_t CurrentPosition() const override;
+
+ private:
+  void DropPlayer();
+  std::int64_t PlayerTick() const;
+
+  std::string soundfont_path_;
+  std::atomic<bool> wanted_{false};
+  bool prepared_ = false;
+  fluid_settings_t* settings_ = nullptr;
+  fluid_synth_t* synth_ = nullptr;
+  int soundfont_id_ = -1;
+
+  std::shared_ptr<const MidiData> midi_;
+  fluid_player_t* player_ = nullptr;
+  bool playing_ = false;
+  bool at_end_ = false;
+  std::uint64_t playback_ = 0;
+  std::int64_t saved_tick_ = 0;  // where a stopped player resumes
+  std::vector<float> left_, right_;
+};
+
+}  // namespace tk::audio

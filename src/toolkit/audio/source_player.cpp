@@ -1,0 +1,158 @@
+#include "source_player.h"
+
+#include <QMetaObject>
+#include <QObject>
+
+namespace tk::audio {
+
+namespace {
+// Playback numbers are unique across all players of the process, so an end
+// event can never be taken for another player's playback.
+std::atomic<std::uint64_t> next_playback{0};
+}  // namespace
+
+SourcePlayer::SourcePlayer(CommandSource& source, Decoder decode, std::function<void()> wake,
+                           std::shared_ptr<void> keepalive)
+    : keepalive_(std::move(keepalive)),
+      source_(source),
+      decode_(std::move(decode)),
+      wake_(std::move(wake)),
+      relay_(new QObject) {
+  QObject* relay = relay_;
+  source_.SetEndHandler([this, relay](std::uint64_t playback) {
+    // Runs on the rendering thread: only post. The call is dropped if the
+    // player (and with it the relay) is gone before it is delivered.
+    QMetaObject::invokeMethod(relay, [this, playback] { OnEnded(playback); }, Qt::QueuedConnection);
+  });
+}
+
+SourcePlayer::~SourcePlayer() {
+  source_.SetEndHandler({});
+  if (open_) {
+    Command unload;
+    unload.kind = Command::Kind::Unload;
+    Send(std::move(unload));
+  }
+  delete relay_;
+}
+
+void SourcePlayer::Send(Command command) {
+  last_seq_ = source_.Post(std::move(command));
+  if (wake_) wake_();
+}
+
+bool SourcePlayer::ReachedEnd() const {
+  return playback_ != 0 && source_.EndedPlayback() == playback_;
+}
+
+bool SourcePlayer::IsPlaying() const { return open_ && playing_ && !ReachedEnd(); }
+
+MediaMode SourcePlayer::Mode() const {
+  if (!open_) return MediaMode::NotReady;
+  return IsPlaying() ? MediaMode::Playing : MediaMode::Stopped;
+}
+
+std::int64_t SourcePlayer::Position() const {
+  if (!open_) return 0;
+  if (source_.AppliedSeq() < last_seq_) return expected_position_;
+  return source_.PublishedPosition();
+}
+
+void SourcePlayer::PostNotify() {
+  QMetaObject::invokeMethod(relay_, [this] {
+    if (OnNotify) {
+      auto callback = OnNotify;  // the callback may destroy this player
+      callback();
+    }
+  }, Qt::QueuedConnection);
+}
+
+void SourcePlayer::OnEnded(std::uint64_t playback) {
+  if (playback != playback_ || !notify_) return;
+  notify_ = false;
+  if (OnNotify) {
+    auto callback = OnNotify;
+    callback();
+  }
+}
+
+void SourcePlayer::CutOff() {
+  if (IsPlaying() && notify_) {
+    notify_ = false;
+    PostNotify();
+  }
+  playing_ = false;
+}
+
+void SourcePlayer::Open() {
+  Close();
+  auto payload = decode_(file_name_);  // throws MediaError; the player stays closed
+  Command load;
+  load.kind = Command::Kind::Load;
+  load.payload = std::move(payload);
+  Send(std::move(load));
+  open_ = true;
+  playing_ = false;
+  repositioned_ = false;
+  playback_ = 0;
+  expected_position_ = 0;
+}
+
+void SourcePlayer::Close() {
+  if (!open_) return;
+  CutOff();
+  Command unload;
+  unload.kind = Command::Kind::Unload;
+  Send(std::move(unload));
+  open_ = false;
+  expected_position_ = 0;
+}
+
+void SourcePlayer::Play() {
+  if (!open_) throw MediaError("the player is not open: " + file_name_);
+  if (IsPlaying()) {
+    // Goes on; a Play that asks for a notification gets it at the end.
+    if (Notify) notify_ = true;
+    return;
+  }
+  Command play;
+  play.kind = Command::Kind::Play;
+  if (ReachedEnd() && !repositioned_ && AutoRewind) {
+    play.position = 0;
+    expected_position_ = 0;
+  } else {
+    expected_position_ = Position();
+  }
+  playback_ = ++next_playback;
+  play.playback = playback_;
+  notify_ = Notify;
+  playing_ = true;
+  repositioned_ = false;
+  Send(std::move(play));
+}
+
+void SourcePlayer::Stop() {
+  if (!open_) return;
+  const bool was_playing = IsPlaying();
+  CutOff();
+  if (was_playing) {
+    expected_position_ = Position();
+    Command stop;
+    stop.kind = Command::Kind::Stop;
+    Send(std::move(stop));
+  }
+}
+
+void SourcePlayer::Seek(std::int64_t position) {
+  if (!open_) throw MediaError("the player is not open: " + file_name_);
+  if (position < 0) throw MediaError("negative position");
+  CutOff();
+  Command seek;
+  seek.kind = Command::Kind::Seek;
+  seek.position = position;
+  Send(std::move(seek));
+  expected_position_ = position;
+  repositioned_ = true;
+}
+
+}  // namespace tk::audio

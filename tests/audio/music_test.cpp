@@ -1,0 +1,210 @@
+// The music player rendered offline through the mixer with FluidSynth and the
+// General MIDI SoundFont.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "mixer.h"
+#include "music_source.h"
+#include "sound_files.h"
+#include "source_player.h"
+
+using tamiro_test::kTicksPerSecond;
+using tamiro_test::TempDir;
+using tamiro_test::WriteMidi;
+using tk::MediaMode;
+using namespace tk::audio;
+
+namespace {
+
+struct MusicRig {
+  explicit MusicRig(std::string soundfont = kDefaultSoundFont) : source(std::move(soundfont)) {
+    mixer.AddSource(&source);
+    player.OnNotify = [this] { ++notified; };
+  }
+  MusicSource source;
+  Mixer mixer;
+  SourcePlayer player{source, [](const std::string& path) -> std::shared_ptr<const void> {
+                        return ReadMidiFile(path);
+                      }, nullptr};
+  int notified = 0;
+
+  // Renders milliseconds of the mix; returns its energy (sum of squares).
+  double Render(int milliseconds) {
+    std::vector<float> block(441 * 2);
+    double energy = 0;
+    for (int done = 0; done < milliseconds; done += 10) {
+      mixer.Render(block.data(), 441);
+      for (float s : block) energy += static_cast<double>(s) * s;
+    }
+    return energy;
+  }
+  void Open(const std::string& path) {
+    player.SetFileName(path);
+    player.Open();
+  }
+};
+
+// Four quarter notes, two seconds of music.
+const std::vector<tamiro_test::Note> kTune = {{60, 480}, {64, 480}, {67, 480}, {72, 480}};
+
+class MusicPlayer : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(std::filesystem::exists(kDefaultSoundFont))
+        << kDefaultSoundFont << " is missing (package timgm6mb-soundfont)";
+    WriteMidi(dir.File("tune.mid"), kTune);
+  }
+  TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(MusicPlayer, RendersAudibleMusicAndAdvances) {
+  MusicRig rig;
+  rig.Open(dir.File("tune.mid"));
+  EXPECT_EQ(rig.player.Mode(), MediaMode::Stopped);
+  EXPECT_EQ(rig.player.Position(), 0);
+  rig.player.Play();
+  const double energy = rig.Render(500);
+  EXPECT_GT(energy, 1.0);  // well above silence (44100 stereo frames)
+  EXPECT_TRUE(rig.source.HasSoundFont());
+  EXPECT_EQ(rig.player.Mode(), MediaMode::Playing);
+  EXPECT_NEAR(static_cast<double>(rig.player.Position()), 0.5 * kTicksPerSecond, 40);
+}
+
+TEST_F(MusicPlayer, StopKeepsTheTickAndPlayResumesThere) {
+  MusicRig rig;
+  rig.Open(dir.File("tune.mid"));
+  rig.player.Play();
+  rig.Render(600);
+  rig.player.Stop();
+  EXPECT_EQ(rig.player.Mode(), MediaMode::Stopped);
+  rig.Render(10);
+  const std::int64_t stopped_at = rig.player.Position();
+  EXPECT_NEAR(static_cast<double>(stopped_at), 0.6 * kTicksPerSecond, 40);
+  // The note dies away and the position stays.
+  rig.Render(1000);
+  EXPECT_LT(rig.Render(200), 1e-3);
+  EXPECT_EQ(rig.player.Position(), stopped_at);
+
+  rig.player.Play();
+  EXPECT_GT(rig.Render(300), 0.1);
+  EXPECT_NEAR(static_cast<double>(rig.player.Position()),
+              static_cast<double>(stopped_at) + 0.3 * kTicksPerSecond, 40);
+}
+
+TEST_F(MusicPlayer, SeekBeforePlayStartsThere) {
+  MusicRig rig;
+  rig.Open(dir.File("tune.mid"));
+  rig.player.Seek(1200);
+  EXPECT_EQ(rig.player.Position(), 1200);
+  rig.Render(50);
+  EXPECT_EQ(rig.player.Position(), 1200);
+  rig.player.Play();
+  rig.Render(100);
+  EXPECT_NEAR(static_cast<double>(rig.player.Position()), 1200 + 0.1 * kTicksPerSecond, 40);
+
+  // Seek after Stop, then Rewind: playback starts from the beginning.
+  rig.player.Stop();
+  rig.player.Seek(300);
+  rig.player.Play();
+  rig.Render(100);
+  EXPECT_NEAR(static_cast<double>(rig.player.Position()), 300 + 0.1 * kTicksPerSecond, 40);
+  rig.player.Rewind();
+  EXPECT_EQ(rig.player.Mode(), MediaMode::Stopped);
+  EXPECT_EQ(rig.player.Position(), 0);
+  rig.player.Play();
+  rig.Render(100);
+  EXPECT_NEAR(static_cast<double>(rig.player.Position()), 0.1 * kTicksPerSecond, 40);
+}
+
+TEST_F(MusicPlayer, TheEndIsDetectedAndNotifiedOnce) {
+  WriteMidi(dir.File("short.mid"), {{67, 240}, {69, 240}});
+  MusicRig rig;
+  rig.Open(dir.File("short.mid"));
+  rig.player.Notify = true;
+  rig.player.Play();
+  int rendered_ms = 0;
+  while (rig.player.Mode() == MediaMode::Playing && rendered_ms < 10000) {
+    rig.Render(50);
+    rendered_ms += 50;
+  }
+  EXPECT_EQ(rig.player.Mode(), MediaMode::Stopped);
+  EXPECT_GE(rendered_ms, 500);
+  EXPECT_EQ(rig.player.Position(), 480);
+  EXPECT_EQ(rig.notified, 0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(rig.notified, 1);
+  rig.Render(200);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(rig.notified, 1);
+
+  // Without AutoRewind another Play ends at once; with it the tune restarts.
+  rig.player.Play();
+  rig.Render(50);
+  EXPECT_EQ(rig.player.Mode(), MediaMode::Stopped);
+  EXPECT_EQ(rig.player.Position(), 480);
+  rig.player.AutoRewind = true;
+  rig.player.Play();
+  rig.Render(100);
+  EXPECT_EQ(rig.player.Mode(), MediaMode::Playing);
+  EXPECT_LT(rig.player.Position(), 200);
+}
+
+TEST_F(MusicPlayer, MissingOrBrokenFilesAreMediaErrors) {
+  MusicRig rig;
+  rig.player.SetFileName(dir.File("none.mid"));
+  EXPECT_THROW(rig.player.Open(), tk::MediaError);
+  EXPECT_EQ(rig.player.Mode(), MediaMode::NotReady);
+  std::ofstream(dir.File("text.mid")) << "MThd but only words after it, no tracks at all";
+  rig.player.SetFileName(dir.File("text.mid"));
+  EXPECT_THROW(rig.player.Open(), tk::MediaError);
+  EXPECT_THROW(rig.player.Play(), tk::MediaError);
+  EXPECT_EQ(rig.Render(50), 0.0);
+}
+
+TEST_F(MusicPlayer, WithoutTheSoundFontItIsSilentButStillPlays) {
+  MusicRig rig(dir.File("missing.sf2"));
+  rig.Open(dir.File("tune.mid"));
+  rig.player.Notify = true;
+  EXPECT_NO_THROW(rig.player.Play());
+  EXPECT_LT(rig.Render(500), 1e-9);
+  EXPECT_FALSE(rig.source.HasSoundFont());
+  EXPECT_GT(rig.player.Position(), 300);
+  int rendered_ms = 500;
+  while (rig.player.Mode() == MediaMode::Playing && rendered_ms < 10000) {
+    rig.Render(100);
+    rendered_ms += 100;
+  }
+  EXPECT_EQ(rig.player.Mode(), MediaMode::Stopped);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(rig.notified, 1);
+}
+
+TEST(Mixer, SourcesAreSummedWithClipping) {
+  // Two sources that each render a constant: the mix is their clipped sum.
+  struct Constant final : CommandSource {
+    explicit Constant(float v) : value(v) {}
+    float value;
+    bool Active() const override { return true; }
+    void Apply(const Command&) override {}
+    void RenderInto(float* out, int frames) override {
+      for (int i = 0; i < frames * kChannels; ++i) out[i] += value;
+    }
+    std::int64_t CurrentPosition() const override { return 0; }
+  };
+  Constant a(0.25f), b(0.5f), c(0.5f);
+  Mixer sum;
+  sum.AddSource(&a);
+  sum.AddSource(&b);
+  std::vector<float> out(64 * 2, 9.0f);
+  sum.Render(out.data(), 64);
+  for (float s : out) ASSERT_FLOAT_EQ(s, 0.75f);
+  sum.AddSource(&c);
+  sum.Render(out.data(), 64);
+  for (float s : out) ASSERT_FLOAT_EQ(s, 1.0f);
+}

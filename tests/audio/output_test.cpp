@@ -1,0 +1,74 @@
+// The real players from the factory when no sound server can be reached:
+// silence and nothing else. Calls return at once, playbacks still advance and
+// end, and the engine goes away cleanly with the players.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <cstdlib>
+#include <fstream>
+
+#include "audio_players.h"
+#include "sound_files.h"
+
+using tamiro_test::TempDir;
+using tk::MediaMode;
+
+namespace {
+
+// Runs the event loop until done() or the time runs out.
+template <typename Done>
+bool SpinUntil(Done done, int timeout_ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > timeout_ms) return false;
+    QCoreApplication::processEvents();
+    QThread::msleep(5);
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST(PlayersWithoutSoundServer, PlayInSilenceAndEndOnTime) {
+  TempDir dir;
+  // No server at this address, and no starting one on demand.
+  std::ofstream(dir.File("client.conf")) << "autospawn = no\n";
+  setenv("PULSE_CLIENTCONFIG", dir.File("client.conf").c_str(), 1);
+  setenv("PULSE_SERVER", ("unix:" + dir.File("no-server")).c_str(), 1);
+  tamiro_test::WriteSineWav(dir.File("a.wav"), 500, 300);
+  tamiro_test::WriteMidi(dir.File("m.mid"), {{60, 240}, {62, 240}});
+
+  for (int round = 0; round < 2; ++round) {  // the engine comes up again after going away
+    auto effects = tk::CreateEffectsPlayer();
+    auto music = tk::CreateMusicPlayer();
+    int effect_ended = 0;
+    int music_ended = 0;
+    effects->OnNotify = [&] { ++effect_ended; };
+    music->OnNotify = [&] { ++music_ended; };
+
+    QElapsedTimer calls;
+    calls.start();
+    effects->SetFileName(dir.File("a.wav"));
+    effects->Open();
+    effects->Notify = true;
+    effects->Play();
+    music->SetFileName(dir.File("m.mid"));
+    music->Open();
+    music->Notify = true;
+    music->Play();
+    EXPECT_LT(calls.elapsed(), 200) << "requests must not wait for the audio thread";
+    EXPECT_EQ(effects->Mode(), MediaMode::Playing);
+
+    ASSERT_TRUE(SpinUntil([&] { return effect_ended == 1; }, 5000));
+    EXPECT_GE(calls.elapsed(), 250) << "the effect ended before its time";
+    EXPECT_EQ(effects->Mode(), MediaMode::Stopped);
+    EXPECT_EQ(effects->Position(), 300);
+    // Half a second of notes and FluidSynth's wait for them to die away.
+    ASSERT_TRUE(SpinUntil([&] { return music_ended == 1; }, 8000));
+    EXPECT_EQ(music->Position(), 480);
+    EXPECT_EQ(music->Mode(), MediaMode::Stopped);
+  }
+}
