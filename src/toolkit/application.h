@@ -1,0 +1,78 @@
+#pragma once
+// The application: its title and help file, the one full-screen window that
+// holds every form as a layer, the message loop, the active form, and the
+// standard error handler at the boundary of every event.
+
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+class Form;
+
+class Application {
+ public:
+  static Application& Instance();
+
+  std::string Title = "";     // UTF-8; the caption of error boxes
+  std::string HelpFile = "";  // path of the help file
+
+  // Forms owned by the application, destroyed at the end in reverse order.
+  // The first one added is the main form: closing it ends the program.
+  void AddForm(Form* form);
+  Form* MainForm() const { return mainForm_; }
+
+  // The full-screen, borderless window that holds the forms.
+  QWidget* Window();
+
+  // Shows the main form and runs the message loop until the main form
+  // closes. Returns the exit code.
+  int Run();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+
+  // Lets pending events be handled now; handlers may run nested inside the
+  // caller.
+  static void ProcessMessages();
+
+  // Runs a handler of a form (or of no form) at the event boundary: an
+  // exception that leaves it is shown in the error box and goes no further.
+  // Events of a released form are dropped.
+  void Dispatch(Form* form, const std::function<void()>& handler);
+  void ShowException(const std::string& message);
+
+  // Forms in layer order, bottom first (visible or not).
+  const std::vector<Form*>& Layers() const { return layers_; }
+  Form* ActiveForm() const { return active_; }
+  // True when a modal form lies over the form.
+  bool IsBlocked(const Form* form) const;
+
+  // Help: the help key opens the active form's help context through this
+  // viewer; nothing happens until one is set.
+  std::function<void(int context)> HelpViewer;
+  void ShowHelp(int context);
+
+  // Destroys every form (called at the end of Run; tests call it between
+  // cases).
+  void DestroyForms();
+  // Destroys every form and the window; call before the QApplication ends.
+  void Shutdown();
+
+ private:
+  friend class Form;
+  void BringToTop(Form* form);
+  void RemoveLayer(Form* form);
+  void UpdateActiveForm();
+  Form* mainForm_ = nullptr;
+  std::vector<Form*> appForms_;
+  std::vector<Form*> layers_;
+  Form* active_ = nullptr;
+  QWidget* window_ = nullptr;
+  bool terminated_ = false;
+  bool updatingActive_ = false;
+  bool destroying_ = false;
+};
+
+}  // namespace tk

@@ -1,0 +1,443 @@
+#include "toolkit/forms.h"
+
+#include <QEvent>
+#include <QEventLoop>
+#include <QFile>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QTimer>
+#include <QToolTip>
+#include <algorithm>
+
+#include "toolkit/application.h"
+#include "toolkit/code_page.h"
+
+namespace tk {
+
+// ---- Component --------------------------------------------------------------
+
+Component::Component(Component* owner, std::string name) : owner_(owner), name_(std::move(name)) {
+  if (owner_) owner_->components_.push_back(this);
+}
+
+Component::~Component() {
+  destroying_ = true;
+  // Owned components go first, the last created first.
+  while (!components_.empty()) {
+    Component* child = components_.back();
+    components_.pop_back();
+    child->owner_ = nullptr;
+    delete child;
+  }
+  if (owner_) owner_->Detach(this);
+}
+
+void Component::Detach(Component* child) {
+  if (destroying_) return;
+  components_.erase(std::remove(components_.begin(), components_.end(), child), components_.end());
+}
+
+Form* Component::OwnerForm() {
+  for (Component* c = this; c; c = c->owner_)
+    if (auto* form = dynamic_cast<Form*>(c)) return form;
+  return nullptr;
+}
+
+// ---- Control ----------------------------------------------------------------
+
+Control::Control(Form* owner, std::string name, int left, int top, int width, int height)
+    : Component(owner, std::move(name)), left_(left), top_(top), width_(width), height_(height) {}
+
+void Control::SetBounds(int left, int top, int width, int height) {
+  left_ = left;
+  top_ = top;
+  width_ = std::max(0, width);
+  height_ = std::max(0, height);
+  Invalidate();
+}
+
+void Control::SetVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  Invalidate();
+}
+
+void Control::Invalidate() {
+  if (Form* form = OwnerForm()) form->update();
+}
+
+// ---- Image ------------------------------------------------------------------
+
+Image::Image(Form* owner, std::string name, int left, int top, int width, int height)
+    : Control(owner, std::move(name), left, top, width, height) {}
+
+Image::~Image() = default;
+
+tk::Canvas& Image::Canvas() {
+  if (!canvas_) {
+    Form* form = OwnerForm();
+    const double dpr = form ? form->devicePixelRatioF() : 1.0;
+    canvas_ = std::make_unique<tk::Canvas>(Width(), Height(), dpr);
+  }
+  Invalidate();  // the caller is about to draw
+  return *canvas_;
+}
+
+bool Image::LoadPicture(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  SetPictureData(file.readAll());
+  return picture_ && picture_->isValid();
+}
+
+void Image::SetPictureData(const QByteArray& svg) {
+  picture_ = std::make_unique<QSvgRenderer>(svg);
+  if (!picture_->isValid()) picture_.reset();
+  Invalidate();
+}
+
+void Image::SetBounds(int left, int top, int width, int height) {
+  Control::SetBounds(left, top, width, height);
+  if (canvas_) canvas_->Resize(Width(), Height());
+}
+
+void Image::Paint(QPainter& painter) {
+  if (canvas_) canvas_->PaintTo(painter, Left(), Top());
+  if (picture_) picture_->render(&painter, QRectF(Left(), Top(), Width(), Height()));
+}
+
+// ---- Label ------------------------------------------------------------------
+
+Label::Label(Form* owner, std::string name, int left, int top, int width, int height)
+    : Control(owner, std::move(name), left, top, width, height) {}
+
+void Label::Paint(QPainter& painter) {
+  const QRect r = BoundsRect();
+  painter.save();
+  painter.setClipRect(r);
+  if (!Transparent) painter.fillRect(r, ToQColor(Color));
+  const QFont f = ToQFont(Font);
+  painter.setFont(f);
+  painter.setPen(ToQColor(FontColour));
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  QString text = DisplayText(Caption, Font.Name);
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  int flags = Qt::AlignTop | Qt::TextDontClip;
+  flags |= Align == Alignment::Right ? Qt::AlignRight : Align == Alignment::Center ? Qt::AlignHCenter : Qt::AlignLeft;
+  painter.drawText(r, flags, text);
+  painter.restore();
+}
+
+// ---- Shape ------------------------------------------------------------------
+
+Shape::Shape(Form* owner, std::string name, int left, int top, int width, int height)
+    : Control(owner, std::move(name), left, top, width, height) {
+  Brush.Color = 0xFFFFFF;
+}
+
+void Shape::Paint(QPainter& painter) {
+  const int pw = Pen.None ? 0 : std::max(0, Pen.Width);
+  int x = pw / 2, y = x;
+  int w = Width() - pw + 1, h = Height() - pw + 1;
+  if (pw == 0) {
+    --w;
+    --h;
+  }
+  const int s = std::min(w, h);
+  if (Type == ShapeType::Circle) {
+    x += (w - s) / 2;
+    y += (h - s) / 2;
+    w = h = s;
+  }
+  painter.save();
+  painter.translate(Left(), Top());
+  if (pw > 0) {
+    QPen pen(ToQColor(Pen.Color), pw);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+  } else {
+    painter.setPen(Qt::NoPen);
+  }
+  painter.setBrush(Brush.Clear ? QBrush(Qt::NoBrush) : QBrush(ToQColor(Brush.Color)));
+  // With a pen, the path runs through the pen's centre; without one, the
+  // filled area is the rectangle itself.
+  const double inset = pw > 0 ? 0.0 : 0.0;
+  const QRectF rect(x + inset, y + inset, std::max(0, w - 1), std::max(0, h - 1));
+  const QRectF fillRect(x, y, std::max(0, w), std::max(0, h));
+  const QRectF& figure = pw > 0 ? rect : fillRect;
+  switch (Type) {
+    case ShapeType::Rectangle:
+      painter.drawRect(figure);
+      break;
+    case ShapeType::RoundRect: {
+      painter.setRenderHint(QPainter::Antialiasing);
+      const double corner = (s / 4) / 2.0;
+      painter.drawRoundedRect(figure, corner, corner);
+      break;
+    }
+    case ShapeType::Circle:
+    case ShapeType::Ellipse:
+      painter.setRenderHint(QPainter::Antialiasing);
+      painter.drawEllipse(figure);
+      break;
+  }
+  painter.restore();
+}
+
+// ---- Timer ------------------------------------------------------------------
+
+Timer::Timer(Component* owner, std::string name)
+    : Component(owner, std::move(name)), timer_(std::make_unique<QTimer>()) {
+  QObject::connect(timer_.get(), &QTimer::timeout, [this] {
+    Form* form = OwnerForm();
+    if (form && form->Released()) return;
+    if (OnTimer) Application::Instance().Dispatch(form, OnTimer);
+  });
+  Restart();
+}
+
+Timer::~Timer() { timer_->stop(); }
+
+void Timer::SetInterval(int milliseconds) {
+  interval_ = milliseconds;
+  Restart();
+}
+
+void Timer::SetEnabled(bool enabled) {
+  if (enabled_ == enabled) return;
+  enabled_ = enabled;
+  Restart();
+}
+
+void Timer::Restart() {
+  timer_->stop();
+  if (enabled_ && interval_ > 0) timer_->start(interval_);
+}
+
+// ---- Form -------------------------------------------------------------------
+
+Form::Form(Component* owner, std::string name, int width, int height)
+    : QWidget(Application::Instance().Window()), Component(owner, std::move(name)) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(false);
+  resize(width, height);
+  QWidget::hide();
+  Application::Instance().layers_.push_back(this);
+}
+
+Form::~Form() {
+  // Destroy the controls while the form is still whole.
+  while (!Components().empty()) {
+    Component* child = Components().back();
+    delete child;
+  }
+  Application::Instance().RemoveLayer(this);
+}
+
+void Form::SetWidth(int v) { resize(v, height()); }
+void Form::SetHeight(int v) { resize(width(), v); }
+
+void Form::CentreOnScreen() {
+  if (QWidget* w = parentWidget()) move((w->width() - width()) / 2, (w->height() - height()) / 2);
+}
+
+tk::Canvas& Form::Canvas() {
+  if (!surface_) surface_ = std::make_unique<tk::Canvas>(width(), height(), devicePixelRatioF());
+  update();
+  return *surface_;
+}
+
+void Form::resizeEvent(QResizeEvent*) {
+  if (surface_) surface_->Resize(width(), height());
+}
+
+void Form::Show() {
+  if (released_) return;
+  auto& app = Application::Instance();
+  const bool wasVisible = shown_;
+  shown_ = true;
+  app.BringToTop(this);
+  QWidget::show();
+  raise();
+  if (!wasVisible && OnShow) app.Dispatch(this, OnShow);
+  app.UpdateActiveForm();
+}
+
+void Form::Hide() {
+  if (!shown_) return;
+  shown_ = false;
+  QWidget::hide();
+  Application::Instance().UpdateActiveForm();
+}
+
+int Form::ShowModal() {
+  modalResult_ = mrNone;
+  modal_ = true;
+  Show();
+  while (modalResult_ == mrNone && !Application::Instance().Terminated() && !released_) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+      if (modalResult_ != mrNone || Application::Instance().Terminated() || released_) loop.quit();
+    });
+    poll.start(20);
+    loop.exec();
+  }
+  modal_ = false;
+  Hide();
+  const int result = modalResult_ == mrNone ? mrCancel : modalResult_;
+  return result;
+}
+
+void Form::SetModalResult(int result) { modalResult_ = result; }
+
+void Form::Close() {
+  auto& app = Application::Instance();
+  if (this == app.MainForm()) {
+    app.Terminate();
+    return;
+  }
+  if (modal_) {
+    if (modalResult_ == mrNone) modalResult_ = mrCancel;
+    return;  // ShowModal hides the form
+  }
+  Hide();
+}
+
+void Form::Release() {
+  if (released_) return;
+  released_ = true;
+  ScheduleDestroy();
+}
+
+void Form::ScheduleDestroy() {
+  QTimer::singleShot(0, this, [this] {
+    // Handlers of this form still on the stack (nested event processing)
+    // must finish before the form goes away.
+    if (busy_ > 0) {
+      ScheduleDestroy();
+      return;
+    }
+    delete this;
+  });
+}
+
+Control* Form::ControlAt(int x, int y) const {
+  const auto& list = Components();
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    auto* control = dynamic_cast<Control*>(*it);
+    if (!control || !control->Visible() || !control->Enabled) continue;
+    if (control->BoundsRect().contains(x, y)) return control;
+  }
+  return nullptr;
+}
+
+static int ShiftOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
+  int shift = 0;
+  if (mods & Qt::ShiftModifier) shift |= ssShift;
+  if (mods & Qt::AltModifier) shift |= ssAlt;
+  if (mods & Qt::ControlModifier) shift |= ssCtrl;
+  if (buttons & Qt::LeftButton) shift |= ssLeft;
+  if (buttons & Qt::RightButton) shift |= ssRight;
+  if (buttons & Qt::MiddleButton) shift |= ssMiddle;
+  return shift;
+}
+
+static MouseButton ButtonOf(Qt::MouseButton b) {
+  return b == Qt::RightButton ? MouseButton::Right : b == Qt::MiddleButton ? MouseButton::Middle : MouseButton::Left;
+}
+
+void Form::DeliverMouseDown(MouseButton button, int shift, int x, int y) {
+  auto& app = Application::Instance();
+  if (released_ || !enabled_ || app.IsBlocked(this)) return;
+  Control* control = ControlAt(x, y);
+  pressed_ = control;
+  pressedForm_ = control == nullptr;
+  if (control) {
+    if (control->OnMouseDown) {
+      auto handler = control->OnMouseDown;
+      app.Dispatch(this, [&] { handler(button, shift, x - control->Left(), y - control->Top()); });
+    }
+  } else if (OnMouseDown) {
+    auto handler = OnMouseDown;
+    app.Dispatch(this, [&] { handler(button, shift, x, y); });
+  }
+}
+
+void Form::DeliverMouseUp(MouseButton, int, int x, int y) {
+  auto& app = Application::Instance();
+  Control* pressed = pressed_;
+  const bool pressedForm = pressedForm_;
+  pressed_ = nullptr;
+  pressedForm_ = false;
+  if (released_ || !enabled_ || app.IsBlocked(this)) return;
+  // A click is a press and a release on the same control, which must still
+  // exist (the press handler may have changed the form).
+  if (pressed) {
+    const auto& list = Components();
+    if (std::find(list.begin(), list.end(), pressed) == list.end()) return;
+    if (pressed->Visible() && pressed->BoundsRect().contains(x, y) && pressed->OnClick) {
+      auto handler = pressed->OnClick;
+      app.Dispatch(this, handler);
+    }
+  } else if (pressedForm && ControlAt(x, y) == nullptr && OnClick) {
+    auto handler = OnClick;
+    app.Dispatch(this, handler);
+  }
+}
+
+void Form::DeliverKey(char key) {
+  auto& app = Application::Instance();
+  if (released_ || !enabled_ || app.IsBlocked(this)) return;
+  if (OnKeyPress) {
+    auto handler = OnKeyPress;
+    app.Dispatch(this, [&] { handler(key); });
+  }
+}
+
+void Form::mousePressEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  DeliverMouseDown(ButtonOf(event->button()), ShiftOf(event->modifiers(), event->buttons()), p.x(), p.y());
+}
+
+void Form::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  DeliverMouseUp(ButtonOf(event->button()), ShiftOf(event->modifiers(), event->buttons()), p.x(), p.y());
+}
+
+bool Form::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    auto* help = static_cast<QHelpEvent*>(event);
+    const QPoint p = help->pos();
+    Control* control = nullptr;
+    for (auto it = Components().rbegin(); it != Components().rend(); ++it) {
+      auto* c = dynamic_cast<Control*>(*it);
+      if (c && c->Visible() && c->BoundsRect().contains(p)) {
+        control = c;
+        break;
+      }
+    }
+    if (control && !control->Hint.empty()) QToolTip::showText(help->globalPos(), QString::fromStdString(control->Hint), this);
+    else QToolTip::hideText();
+    return true;
+  }
+  return QWidget::event(event);
+}
+
+void Form::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), ToQColor(Color));
+  if (surface_) surface_->PaintTo(painter, 0, 0);
+  for (Component* c : Components()) {
+    auto* control = dynamic_cast<Control*>(c);
+    if (control && control->Visible()) control->Paint(painter);
+  }
+}
+
+void RunCreateHandler(Form* form) {
+  if (form->OnCreate) Application::Instance().Dispatch(form, form->OnCreate);
+}
+
+}  // namespace tk

@@ -1,0 +1,110 @@
+#include "toolkit/platform.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QUrl>
+#include <set>
+
+namespace tk {
+namespace {
+std::optional<ScreenInfo> g_screen;
+std::function<std::int64_t()> g_clock;
+std::optional<std::string> g_exe;
+std::function<void(const MessageRequest&)> g_messageHook;
+std::function<void(const std::string&)> g_urlHook;
+
+std::set<std::string>& SymbolFamilies() {
+  static std::set<std::string> families;
+  return families;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+}  // namespace
+
+ScreenInfo Screen() {
+  if (g_screen) return *g_screen;
+  ScreenInfo info;
+  if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+    if (QScreen* screen = app->primaryScreen()) {
+      info.width = screen->geometry().width();
+      info.height = screen->geometry().height();
+      info.colourDepth = screen->depth();
+    }
+  }
+  return info;
+}
+
+void SetScreenOverride(std::optional<ScreenInfo> screen) { g_screen = screen; }
+
+std::int64_t MillisecondsSinceMidnightUtc() {
+  if (g_clock) return g_clock();
+  const QTime t = QDateTime::currentDateTimeUtc().time();
+  return ((static_cast<std::int64_t>(t.hour()) * 60 + t.minute()) * 60 + t.second()) * 1000 + t.msec();
+}
+
+void SetClockOverride(std::function<std::int64_t()> clock) { g_clock = std::move(clock); }
+
+std::string ExecutablePath() {
+  if (g_exe) return *g_exe;
+  return QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toStdString();
+}
+
+void SetExecutablePathOverride(std::optional<std::string> path) { g_exe = std::move(path); }
+
+int RegisterFontFiles(const std::string& folder) {
+  QDir dir(QString::fromStdString(folder));
+  int count = 0;
+  for (const QString& name : dir.entryList({"*.ttf", "*.otf", "*.TTF", "*.OTF"}, QDir::Files, QDir::Name)) {
+    if (QFontDatabase::addApplicationFont(dir.filePath(name)) >= 0) ++count;
+  }
+  return count;
+}
+
+std::optional<std::vector<std::string>> g_families;
+
+void SetFontFamiliesOverride(std::optional<std::vector<std::string>> families) { g_families = std::move(families); }
+
+std::vector<std::string> FontFamilies() {
+  if (g_families) return *g_families;
+  std::vector<std::string> result;
+  for (const QString& family : QFontDatabase::families()) result.push_back(family.toStdString());
+  return result;
+}
+
+void AddSymbolFontFamily(const std::string& family) { SymbolFamilies().insert(Lower(family)); }
+bool IsSymbolFontFamily(const std::string& family) { return SymbolFamilies().count(Lower(family)) > 0; }
+
+void ShowMessageBox(const MessageRequest& request) {
+  if (g_messageHook) {
+    g_messageHook(request);
+    return;
+  }
+  QMessageBox box(request.icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
+                  QString::fromStdString(request.caption), QString::fromStdString(request.text),
+                  QMessageBox::Ok);
+  box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  box.exec();
+}
+
+void SetMessageBoxHook(std::function<void(const MessageRequest&)> hook) { g_messageHook = std::move(hook); }
+
+void OpenUrl(const std::string& url) {
+  if (g_urlHook) {
+    g_urlHook(url);
+    return;
+  }
+  QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+void SetOpenUrlHook(std::function<void(const std::string&)> hook) { g_urlHook = std::move(hook); }
+
+}  // namespace tk

@@ -1,0 +1,70 @@
+#pragma once
+// What the program asks of its surroundings: the screen, the clock, the
+// executable's path, fonts, message boxes, the help viewer and the browser.
+// Each can be replaced in tests.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+// ---- Screen -----------------------------------------------------------------
+struct ScreenInfo {
+  int width = 640;   // logical pixels
+  int height = 480;
+  int colourDepth = 32;  // bits per pixel
+};
+ScreenInfo Screen();
+void SetScreenOverride(std::optional<ScreenInfo> screen);
+
+// ---- Clock --------------------------------------------------------------------
+// Milliseconds since midnight of the current UTC time, the seed of the random
+// generator.
+std::int64_t MillisecondsSinceMidnightUtc();
+void SetClockOverride(std::function<std::int64_t()> clock);
+
+// ---- Program files ----------------------------------------------------------
+// The full path of the running executable.
+std::string ExecutablePath();
+void SetExecutablePathOverride(std::optional<std::string> path);
+// The separator between folders of a path on this platform.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// ---- Fonts ------------------------------------------------------------------
+// Makes the font files (.ttf, .otf) of a folder available to this process.
+// Returns the number of files registered.
+int RegisterFontFiles(const std::string& folder);
+// The font families the program can draw with: installed and registered.
+std::vector<std::string> FontFamilies();
+// Tests replace the list of families to stand for another machine.
+void SetFontFamiliesOverride(std::optional<std::vector<std::string>> families);
+// Fonts whose text is drawn byte for byte: byte b shows the font's glyph at
+// U+F000 + b, whatever the code page.
+void AddSymbolFontFamily(const std::string& family);
+bool IsSymbolFontFamily(const std::string& family);
+
+// ---- Message boxes ----------------------------------------------------------
+enum class MessageIcon { Information, Error };
+struct MessageRequest {
+  std::string text;     // UTF-8
+  std::string caption;  // UTF-8
+  MessageIcon icon = MessageIcon::Information;
+};
+// Shows a modal box with one OK button, centred on the screen.
+void ShowMessageBox(const MessageRequest& request);
+// Replaces the box (tests record the requests instead of blocking).
+void SetMessageBoxHook(std::function<void(const MessageRequest&)> hook);
+
+// ---- Browser ----------------------------------------------------------------
+// Opens an address with the user's default handler; the result is ignored.
+void OpenUrl(const std::string& url);
+void SetOpenUrlHook(std::function<void(const std::string&)> hook);
+
+}  // namespace tk

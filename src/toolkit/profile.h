@@ -1,0 +1,45 @@
+#pragma once
+// Profile files: sections in square brackets and key=value lines. Section and
+// key names match without regard to case, blanks around names and values are
+// trimmed, and the first occurrence of a section or key wins. Writing a key
+// keeps every other line of the file, and the file is replaced atomically
+// (written to a temporary file that is then renamed over it), so an
+// interrupted write never leaves a half-written or empty file.
+
+#include <optional>
+#include <string>
+
+namespace tk {
+
+class ProfileFile {
+ public:
+  explicit ProfileFile(std::string path) : path_(std::move(path)) {}
+
+  const std::string& Path() const { return path_; }
+
+  // The value of the key, or nothing when the file, section or key is absent.
+  std::optional<std::string> ReadString(const std::string& section, const std::string& key) const;
+  std::string ReadString(const std::string& section, const std::string& key,
+                         const std::string& fallback) const;
+
+  // Writes the key, creating the folder, file and section as needed. Returns
+  // false when the file cannot be written; the old file then stays intact.
+  bool WriteString(const std::string& section, const std::string& key, const std::string& value);
+
+ private:
+  std::string path_;
+};
+
+// Where the settings file lives: $XDG_CONFIG_HOME/tamiro/TAMIRO.INI
+// (default ~/.config/tamiro/), on Windows %APPDATA%\Tamiro\TAMIRO.INI.
+// Tests set another path with SetSettingsFileOverride.
+std::string SettingsFilePath();
+void SetSettingsFileOverride(std::optional<std::string> path);
+
+// Integer conversion of the run-time library: optional blanks and sign,
+// decimal digits, or hexadecimal after "$", "0x" or "0X". Nothing else may
+// follow. Values that do not fit in 32 bits are not numbers.
+std::optional<int> StrToInt(const std::string& text);
+int StrToIntDef(const std::string& text, int fallback);
+
+}  // namespace tk
