@@ -1,0 +1,33 @@
+#include "app/startup.h"
+
+#include <QFont>
+
+#include "app/about.h"
+#include "app/main_menu.h"
+#include "content/content_tables.h"
+#include "content/message_form.h"
+#include "toolkit/application.h"
+#include "toolkit/platform.h"
+
+namespace tamiro {
+
+void PrepareFonts() {
+  tk::RegisterFontFiles(ProgramDirectory() + tk::kPathSeparator + "fonts");
+  tk::AddSymbolFontFamily("Tamiro Symbols");
+  // "Arial" is drawn with a font of the same metrics where Arial itself is
+  // not installed.
+  QFont::insertSubstitution("Arial", "Liberation Sans");
+}
+
+void CreateApplicationForms() {
+  auto& app = tk::Application::Instance();
+  app.Title = "Tamiro";
+  frmHuvudmeny = tk::CreateForm<TfrmHuvudmeny>(nullptr);
+  app.AddForm(frmHuvudmeny);
+  frmMessage = tk::CreateForm<TfrmMessage>(nullptr);
+  app.AddForm(frmMessage);
+  frmAbout = tk::CreateForm<TfrmAbout>(nullptr);
+  app.AddForm(frmAbout);
+}
+
+}  // namespace tamiro

@@ -1,0 +1,14 @@
+#pragma once
+// Program start: the fonts shipped beside the program, the application title,
+// and the three forms that live for the whole run, in their order.
+
+namespace tamiro {
+
+// Registers the fonts of the program directory and the font names the
+// program relies on. Call once, after the QApplication exists.
+void PrepareFonts();
+
+// Creates the main menu, the message form and the About form.
+void CreateApplicationForms();
+
+}  // namespace tamiro

@@ -1,0 +1,66 @@
+#include "content/byte_file.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "toolkit/code_page.h"
+#include "toolkit/profile.h"
+
+namespace tamiro {
+
+TByteFile::TByteFile(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) throw EFileNotFound("File \"" + path + "\" not found.");
+  if (S_ISDIR(info.st_mode)) throw EFileOpenFailed("File open failed: " + std::string(std::strerror(EISDIR)));
+  file_ = std::fopen(path.c_str(), "rb");
+  if (!file_) throw EFileOpenFailed("File open failed: " + std::string(std::strerror(errno)));
+  size_ = static_cast<long>(info.st_size);
+}
+
+TByteFile::~TByteFile() {
+  if (file_) std::fclose(file_);  // an error while closing is of no interest
+}
+
+void TByteFile::FillBuffer() {
+  const std::size_t r = std::fread(buffer_, 1, sizeof buffer_, file_);
+  ++blockReads_;
+  if (r == 0) throw EInOutError("Read beyond end of file");
+  count_ = static_cast<std::uint16_t>(r);
+  pos_ = 0;
+}
+
+std::uint8_t TByteFile::ReadByte() {
+  if (pos_ >= count_) FillBuffer();
+  return buffer_[pos_++];
+}
+
+std::uint16_t TByteFile::ReadWord() {
+  const std::uint16_t low = ReadByte();
+  const std::uint16_t high = ReadByte();
+  return static_cast<std::uint16_t>(low | (high << 8));
+}
+
+std::string TByteFile::ReadString() {
+  const int n = ReadByte();
+  std::string result;
+  result.reserve(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    ReadByte();  // the first byte of a group carries nothing
+    std::string digits(5, ' ');
+    for (char& d : digits) d = static_cast<char>(ReadByte());
+    const auto value = tk::StrToInt(digits);
+    if (!value) throw EConvertError("'" + digits + "' is not a valid integer value");
+    result.push_back(static_cast<char>(tk::FromUnicode(static_cast<char16_t>(*value & 0xFFFF))));
+  }
+  return result;
+}
+
+bool TByteFile::AtEnd() {
+  const long position = std::ftell(file_);
+  if (position < 0) throw EInOutError("I/O error " + std::to_string(errno));
+  return position >= size_ && pos_ >= count_;
+}
+
+}  // namespace tamiro
