@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+
+#include "app/main_menu.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "content/content_tables.h"
+#include "support/test_support.h"
+#include "toolkit/application.h"
+#include "toolkit/profile.h"
+
+using namespace tamiro;
+using testing_support::EncodeLangString;
+using testing_support::EncodePicture;
+using testing_support::Messages;
+using testing_support::PictureRecord;
+using testing_support::ProgramDir;
+
+namespace {
+
+void Settings(const ProgramDir& dir, const std::string& text) { dir.Write("TAMIRO.INI", text); }
+
+struct Read {
+  int language;
+  bool music, sounds, capital;
+};
+
+Read ReadWith(const ProgramDir& dir, const std::string& text) {
+  Settings(dir, text);
+  ReadSettings();
+  return {Language, Music, Sounds, Capital};
+}
+
+}  // namespace
+
+TEST(Settings, DefaultsAndRangeRulesOfEveryKey) {
+  ProgramDir dir;
+  ReadSettings();  // no file at all
+  EXPECT_EQ(Language, 1);
+  EXPECT_TRUE(Music);
+  EXPECT_TRUE(Sounds);
+  EXPECT_FALSE(Capital);
+
+  for (const char* outside : {"0", "19", "-3"})
+    EXPECT_EQ(ReadWith(dir, std::string("[Options]\nLanguage=") + outside + "\n").language, 2) << outside;
+  EXPECT_EQ(ReadWith(dir, "[Options]\nLanguage=18\n").language, 18);
+  EXPECT_EQ(ReadWith(dir, "[Options]\nLanguage=abc\n").language, 1);
+  EXPECT_EQ(ReadWith(dir, "[Options]\nLanguage=0x10\n").language, 16);
+  EXPECT_EQ(ReadWith(dir, "[options]\nlanguage = 9\n").language, 9);
+
+  EXPECT_FALSE(ReadWith(dir, "[Options]\nMusic=2\n").music);
+  EXPECT_TRUE(ReadWith(dir, "[Options]\nMusic=1\n").music);
+  EXPECT_TRUE(ReadWith(dir, "[Options]\nLanguage=3\n").music);
+  EXPECT_TRUE(ReadWith(dir, "[Options]\nMusic=yes\n").music) << "not a number: the default";
+  EXPECT_FALSE(ReadWith(dir, "[Options]\nSounds=0\n").sounds);
+  EXPECT_TRUE(ReadWith(dir, "[Options]\nCapital=1\n").capital);
+  EXPECT_FALSE(ReadWith(dir, "[Options]\nCapital=0x1x\n").capital);
+  EXPECT_FALSE(ReadWith(dir, "[Options]\nCapital=3\n").capital);
+  EXPECT_TRUE(ReadWith(dir, "[Options]\nCapital=0x1\n").capital);
+}
+
+TEST(Settings, WritingKeepsTheUsersOtherLines) {
+  ProgramDir dir;
+  Settings(dir, "# mine\n[Options]\nLanguage=3\nExtra=1\n");
+  Language = 16;
+  Music = false;
+  Sounds = true;
+  Capital = true;
+  WriteSettings();
+  QFile f(QString::fromStdString(dir.File("TAMIRO.INI")));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll().toStdString(), "# mine\n[Options]\nLanguage=16\nExtra=1\nMusic=0\nSounds=1\nCapital=1\n");
+  Language = 1;
+}
+
+namespace {
+
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Messages().clear();
+    for (auto& s : LangStrings) s.clear();
+    for (int i = 1; i <= kPictureCount; ++i) Pictures[i] = TPictureEntry{};
+    // Hand-made data files, the real fonts, a palette bitmap.
+    std::string pictures;
+    for (int id = 1; id <= kPictureCount; ++id) {
+      PictureRecord r;
+      r.id = id;
+      r.glyph = 127 + id;
+      r.names = {{u"bild", u"bilder"}, {u"picture", u"pictures"}};
+      r.red = 255;
+      pictures += EncodePicture(r);
+    }
+    dir.Write("bilder.crp", pictures);
+    dir.Write("lang.crp", EncodeLangString(1, {u"Hur många?", u"How many?"}) + EncodeLangString(26, {u"Tamiro", u"Tamiro"}));
+    QImage palette(16, 16, QImage::Format_Indexed8);
+    palette.setColorCount(256);
+    for (int i = 0; i < 256; ++i) palette.setColor(i, qRgb(i, 255 - i, i / 2));
+    palette.fill(3);
+    palette.save(QString::fromStdString(dir.File("bmptest.bmp")), "BMP");
+  }
+  void TearDown() override {
+    tk::Application::Instance().DestroyForms();
+    Language = 1;
+  }
+  void ShipFonts() {
+    QDir().mkpath(QString::fromStdString(dir.File("fonts")));
+    for (const char* name : {"Tamiro3.ttf", "TamiroSymbols.ttf"})
+      QFile::copy(QStringLiteral(TAMIRO_SOURCE_DIR "/assets/fonts/") + name,
+                  QString::fromStdString(dir.File(std::string("fonts/") + name)));
+  }
+  ProgramDir dir;
+};
+
+}  // namespace
+
+TEST_F(Startup, CreatesTheFormsInOrderAndLoadsTheContent) {
+  ShipFonts();
+  Settings(dir, "[Options]\nLanguage=2\nMusic=0\n");
+  PrepareFonts();
+  CreateApplicationForms();
+  const auto& layers = tk::Application::Instance().Layers();
+  ASSERT_EQ(layers.size(), 3u);
+  EXPECT_EQ(layers[0]->Name(), "frmHuvudmeny");
+  EXPECT_EQ(layers[1]->Name(), "frmMessage");
+  EXPECT_EQ(layers[2]->Name(), "frmAbout");
+  EXPECT_EQ(tk::Application::Instance().MainForm(), frmHuvudmeny);
+  EXPECT_EQ(tk::Application::Instance().Title, "Tamiro");
+  EXPECT_EQ(tk::Application::Instance().HelpFile, dir.File("TAMIRO.HLP"));
+  EXPECT_TRUE(Messages().empty()) << (Messages().empty() ? "" : Messages()[0].text);
+  EXPECT_EQ(Language, 2);
+  EXPECT_FALSE(Music);
+  EXPECT_EQ(LanguageNames[12], "Spanish (Latin America)");
+  EXPECT_EQ(LangStrings[1], "How many?");
+  EXPECT_EQ(Pictures[119].Name, "picture");
+  EXPECT_EQ(Pictures[119].Colour, 0xFFu);
+  ASSERT_TRUE(PaletteBitmap);
+  EXPECT_EQ(PaletteBitmap->colorCount(), 256);
+  EXPECT_EQ(ColourDepth, 32);
+  EXPECT_EQ(ExerciseFont, "Tamiro3");
+}
+
+TEST_F(Startup, AMissingPaletteBitmapStopsCreationAtThatStep) {
+  ShipFonts();
+  PrepareFonts();
+  QFile::remove(QString::fromStdString(dir.File("bmptest.bmp")));
+  CreateApplicationForms();
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0].text, "Cannot open file " + dir.File("bmptest.bmp") + ".");
+  EXPECT_EQ(Messages()[0].caption, "Tamiro");
+  EXPECT_EQ(Messages()[0].icon, tk::MessageIcon::Error);
+  EXPECT_EQ(LangStrings[1], "") << "the loaders after the failing step do not run";
+  EXPECT_EQ(LanguageNames[1], "Swedish") << "the steps before it did";
+  EXPECT_EQ(tk::Application::Instance().Layers().size(), 3u) << "the program goes on starting";
+}
+
+TEST_F(Startup, AMissingOrTruncatedDataFileIsReportedAndTheRestIsKept) {
+  ShipFonts();
+  PrepareFonts();
+  QFile::remove(QString::fromStdString(dir.File("bilder.crp")));
+  CreateApplicationForms();
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0].text, "File \"" + dir.File("bilder.crp") + "\" not found.");
+  EXPECT_EQ(LangStrings[1], "Hur m\xE5nga?");
+  tk::Application::Instance().DestroyForms();
+
+  Messages().clear();
+  std::string strings = EncodeLangString(1, {u"Hur många?"});
+  dir.Write("lang.crp", strings.substr(0, strings.size() - 3));
+  CreateApplicationForms();
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0].text, "Read beyond end of file.");
+}
+
+TEST_F(Startup, MissingProgramFontsGiveOneInformationMessageAndStartUpGoesOn) {
+  const std::vector<std::vector<std::string>> machines = {
+      {"DejaVu Sans", "tamiro3"},             // only the symbol font missing
+      {"DejaVu Sans"},                        // both missing
+      {"TAMIRO SYMBOLS", "Liberation Sans"},  // only the reading font missing
+  };
+  for (const auto& families : machines) {
+    Messages().clear();
+    tk::SetFontFamiliesOverride(families);
+    CreateApplicationForms();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text,
+              "The fonts that are necessary to run this program are not installed.To function properly, the "
+              "program must be installed again");
+    EXPECT_EQ(Messages()[0].caption, "Information");
+    EXPECT_EQ(Messages()[0].icon, tk::MessageIcon::Information);
+    EXPECT_EQ(LangStrings[1], "Hur m\xE5nga?") << "start-up continues after the message";
+    tk::Application::Instance().DestroyForms();
+  }
+  tk::SetFontFamiliesOverride(std::vector<std::string>{"Tamiro3", "Tamiro Symbols"});
+  Messages().clear();
+  CreateApplicationForms();
+  EXPECT_TRUE(Messages().empty());
+  tk::SetFontFamiliesOverride(std::nullopt);
+}

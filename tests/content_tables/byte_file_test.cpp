@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include "content/byte_file.h"
+#include "support/test_support.h"
+#include "toolkit/code_page.h"
+
+using tamiro::EFileNotFound;
+using tamiro::EFileOpenFailed;
+using tamiro::EInOutError;
+using tamiro::TByteFile;
+using testing_support::ProgramDir;
+
+namespace {
+std::string Message(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "no exception";
+}
+}  // namespace
+
+TEST(ByteFile, AnEmptyFileIsAtItsEndAndEveryReadFailsAlike) {
+  ProgramDir dir;
+  dir.Write("empty.crp", "");
+  TByteFile file(dir.File("empty.crp"));
+  EXPECT_TRUE(file.AtEnd());
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_THROW(file.ReadByte(), EInOutError);
+    EXPECT_EQ(Message([&] { file.ReadWord(); }), "Read beyond end of file");
+  }
+}
+
+TEST(ByteFile, A513ByteFileTakesTwoBlockReadsAndEndsAfterItsLastByte) {
+  ProgramDir dir;
+  std::string bytes(513, '\0');
+  for (int i = 0; i < 513; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<char>(i % 251);
+  dir.Write("f.crp", bytes);
+  TByteFile file(dir.File("f.crp"));
+  for (int i = 0; i < 512; ++i) ASSERT_EQ(file.ReadByte(), i % 251);
+  EXPECT_EQ(file.BlockReads(), 1);
+  EXPECT_FALSE(file.AtEnd());
+  EXPECT_EQ(file.ReadByte(), 512 % 251);
+  EXPECT_EQ(file.BlockReads(), 2);
+  EXPECT_TRUE(file.AtEnd());
+  EXPECT_EQ(Message([&] { file.ReadByte(); }), "Read beyond end of file");
+}
+
+TEST(ByteFile, WordsAreLittleEndianAndStringsDecodeTheirDigitGroups) {
+  ProgramDir dir;
+  std::string bytes = "\x34\x12";
+  bytes += std::string(1, '\0');                                  // empty string
+  bytes += std::string("\x02\x00" "00072" "\xFF" "00105", 13);    // "Hi"
+  bytes += std::string("\x01" "#00229", 7);                       // å
+  bytes += std::string("\x01" "#00321", 7);                       // Ł
+  dir.Write("s.crp", bytes);
+  tk::SetCodePage(tk::CodePage::Windows1252);
+  TByteFile file(dir.File("s.crp"));
+  EXPECT_EQ(file.ReadWord(), 0x1234);
+  EXPECT_EQ(file.ReadString(), "");
+  EXPECT_EQ(file.ReadString(), "Hi");
+  EXPECT_EQ(file.ReadString(), "\xE5");
+  // Ł is not in Windows-1252: the best fit is L.
+  EXPECT_EQ(file.ReadString(), "L");
+  EXPECT_TRUE(file.AtEnd());
+}
+
+TEST(ByteFile, TruncatedStringsAndBadDigitsFail) {
+  ProgramDir dir;
+  dir.Write("t.crp", std::string("\x03" "#00065" "#000", 11));
+  TByteFile file(dir.File("t.crp"));
+  EXPECT_EQ(Message([&] { file.ReadString(); }), "Read beyond end of file");
+  dir.Write("d.crp", std::string("\x01" "#0x0zz", 7));
+  TByteFile bad(dir.File("d.crp"));
+  EXPECT_THROW(bad.ReadString(), tamiro::EConvertError);
+}
+
+TEST(ByteFile, OpenFailuresCarryTheirMessages) {
+  ProgramDir dir;
+  const std::string missing = dir.File("bilder.crp");
+  EXPECT_EQ(Message([&] { TByteFile f(missing); }), "File \"" + missing + "\" not found.");
+  EXPECT_THROW(TByteFile f(missing), EFileNotFound);
+  // A folder exists but cannot be read as a file.
+  EXPECT_THROW(TByteFile f(dir.Path()), EFileOpenFailed);
+  EXPECT_EQ(Message([&] { TByteFile f(dir.Path()); }).rfind("File open failed: ", 0), 0u);
+  // Both open failures are input/output errors to their callers.
+  EXPECT_THROW(TByteFile f(dir.Path()), EInOutError);
+  EXPECT_THROW(TByteFile f(missing), EInOutError);
+}

@@ -1,0 +1,77 @@
+#include "support/test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <cstdio>
+
+#include "toolkit/profile.h"
+
+namespace testing_support {
+
+std::vector<tk::MessageRequest>& Messages() {
+  static std::vector<tk::MessageRequest> messages;
+  return messages;
+}
+
+void PutWord(std::string& out, int value) {
+  out.push_back(static_cast<char>(value & 0xFF));
+  out.push_back(static_cast<char>((value >> 8) & 0xFF));
+}
+
+void PutString(std::string& out, const std::u16string& text) {
+  out.push_back(static_cast<char>(text.size()));
+  for (char16_t c : text) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%05u", static_cast<unsigned>(c));
+    out.push_back('#');
+    out.append(digits, 5);
+  }
+}
+
+ProgramDir::ProgramDir() {
+  tk::SetExecutablePathOverride(File("tamiro"));
+  tk::SetSettingsFileOverride(File("TAMIRO.INI"));
+}
+
+ProgramDir::~ProgramDir() {
+  tk::SetExecutablePathOverride(std::nullopt);
+  tk::SetSettingsFileOverride(std::nullopt);
+}
+
+std::string ProgramDir::Path() const { return dir_.path().toStdString(); }
+std::string ProgramDir::File(const std::string& name) const { return Path() + "/" + name; }
+
+void ProgramDir::Write(const std::string& name, const std::string& bytes) const {
+  QFile file(QString::fromStdString(File(name)));
+  file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+  file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+std::string EncodePicture(const PictureRecord& record) {
+  std::string out;
+  PutWord(out, record.id);
+  PutWord(out, record.glyph);
+  for (std::size_t language = 0; language < 18; ++language) {
+    if (language < record.names.size()) {
+      PutString(out, record.names[language].first);
+      PutString(out, record.names[language].second);
+    } else {
+      PutString(out, u"");
+      PutString(out, u"");
+    }
+  }
+  PutWord(out, record.red);
+  PutWord(out, record.green);
+  PutWord(out, record.blue);
+  return out;
+}
+
+std::string EncodeLangString(int tag, const std::vector<std::u16string>& texts) {
+  std::string out;
+  PutWord(out, tag);
+  for (std::size_t language = 0; language < 18; ++language)
+    PutString(out, language < texts.size() ? texts[language] : u"");
+  return out;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,45 @@
+#pragma once
+// Shared pieces of the test programs: a program directory of hand-made data
+// files, an encoder for them, and a record of the message boxes shown.
+
+#include <QTemporaryDir>
+#include <string>
+#include <vector>
+
+#include "toolkit/platform.h"
+
+namespace testing_support {
+
+// The message boxes shown since the last Clear (tests never block on one).
+std::vector<tk::MessageRequest>& Messages();
+
+// Data-file encoding, as the program reads it.
+void PutWord(std::string& out, int value);
+void PutString(std::string& out, const std::u16string& text);
+
+// A temporary program directory: the executable path points into it, and the
+// settings file lives in it too.
+class ProgramDir {
+ public:
+  ProgramDir();
+  ~ProgramDir();
+  std::string Path() const;
+  std::string File(const std::string& name) const;
+  void Write(const std::string& name, const std::string& bytes) const;
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// One language's texts for the three data files: language -> text. Missing
+// languages get "" in their columns.
+struct PictureRecord {
+  int id = 1;
+  int glyph = 65;
+  std::vector<std::pair<std::u16string, std::u16string>> names;  // index 0 = language 1
+  int red = 0, green = 0, blue = 0;
+};
+std::string EncodePicture(const PictureRecord& record);
+std::string EncodeLangString(int tag, const std::vector<std::u16string>& texts);  // index 0 = language 1
+
+}  // namespace testing_support

@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <stdexcept>
+
+#include "support/test_support.h"
+#include "toolkit/application.h"
+#include "toolkit/forms.h"
+
+using testing_support::Messages;
+
+namespace {
+
+struct Counted : tk::Component {
+  Counted(tk::Component* owner, std::string name, std::vector<std::string>& log)
+      : tk::Component(owner, std::move(name)), log_(log) {}
+  ~Counted() override { log_.push_back(Name()); }
+  std::vector<std::string>& log_;
+};
+
+void Spin(int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < ms) tk::Application::ProcessMessages();
+}
+
+class Forms : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Messages().clear();
+    tk::Application::Instance().Title = "Tamiro";
+  }
+  void TearDown() override { tk::Application::Instance().DestroyForms(); }
+};
+
+}  // namespace
+
+TEST_F(Forms, ComponentsKeepCreationOrderAndDieWithTheirOwner) {
+  std::vector<std::string> log;
+  auto* root = new Counted(nullptr, "root", log);
+  auto* a = new Counted(root, "a", log);
+  new Counted(root, "b", log);
+  new Counted(a, "a1", log);
+  auto* c = new Counted(root, "c", log);
+  ASSERT_EQ(root->Components().size(), 3u);
+  EXPECT_EQ(root->Components()[0]->Name(), "a");
+  EXPECT_EQ(root->Components()[2]->Name(), "c");
+  delete c;  // a component destroyed by itself leaves its owner's list
+  EXPECT_EQ(root->Components().size(), 2u);
+  delete root;
+  // An owner's own destructor runs first, then its components go, the last
+  // created first.
+  EXPECT_EQ(log, (std::vector<std::string>{"c", "root", "b", "a", "a1"}));
+}
+
+TEST_F(Forms, ShowRunsShowThenMovesActivationBetweenTheProgramsForms) {
+  std::vector<std::string> log;
+  auto* menu = new tk::Form(nullptr, "menu", 640, 480);
+  tk::Application::Instance().AddForm(menu);
+  menu->OnShow = [&] { log.push_back("menu show"); };
+  menu->OnActivate = [&] { log.push_back("menu activate"); };
+  menu->OnDeactivate = [&] { log.push_back("menu deactivate"); };
+  menu->Show();
+  auto* exercise = new tk::Form(menu, "exercise", 640, 480);
+  exercise->OnShow = [&] { log.push_back("exercise show"); };
+  exercise->OnActivate = [&] { log.push_back("exercise activate"); };
+  exercise->Show();
+  EXPECT_EQ(tk::Application::Instance().ActiveForm(), exercise);
+  exercise->Release();
+  tk::Application::ProcessMessages();
+  EXPECT_EQ(tk::Application::Instance().ActiveForm(), menu);
+  EXPECT_EQ(menu->Components().size(), 0u) << "the released form is destroyed and leaves its owner";
+  EXPECT_EQ(log, (std::vector<std::string>{"menu show", "menu activate", "exercise show", "menu deactivate",
+                                           "exercise activate", "menu activate"}));
+}
+
+TEST_F(Forms, AReleasedFormLivesUntilItsHandlerEndsAndItsTimersStop) {
+  auto* menu = new tk::Form(nullptr, "menu", 640, 480);
+  tk::Application::Instance().AddForm(menu);
+  menu->Show();
+  auto* form = new tk::Form(menu, "exercise", 640, 480);
+  auto* timer = new tk::Timer(form, "tmrNew");
+  timer->SetInterval(30);
+  int ticks = 0;
+  timer->OnTimer = [&] { ++ticks; };
+  auto* exit = new tk::Image(form, "imgExit", 10, 10, 50, 20);
+  bool stillThere = false;
+  exit->OnClick = [&] {
+    form->Release();
+    tk::Application::ProcessMessages();  // nested processing inside the handler
+    stillThere = form->Name() == "exercise" && form->Components().size() == 2;
+  };
+  form->Show();
+  form->DeliverMouseDown(tk::MouseButton::Left, 0, 20, 15);
+  form->DeliverMouseUp(tk::MouseButton::Left, 0, 20, 15);
+  EXPECT_TRUE(stillThere);
+  Spin(120);
+  EXPECT_EQ(ticks, 0) << "a released form's timer must not fire";
+  EXPECT_TRUE(menu->Components().empty());
+}
+
+TEST_F(Forms, AnExceptionFromAHandlerIsShownInTheErrorBoxAndTheProgramGoesOn) {
+  auto* form = new tk::Form(nullptr, "form", 640, 480);
+  tk::Application::Instance().AddForm(form);
+  form->Show();
+  form->OnMouseDown = [](tk::MouseButton, int, int, int) { throw std::runtime_error("File \"x\" not found?"); };
+  form->OnKeyPress = [](char) { throw std::runtime_error("Read beyond end of file"); };
+  form->DeliverMouseDown(tk::MouseButton::Right, 0, 5, 5);
+  form->DeliverKey('a');
+  form->OnKeyPress = [](char) { throw std::runtime_error("Stop."); };
+  form->DeliverKey('b');
+  form->OnKeyPress = [](char) { throw std::runtime_error("Stop!"); };
+  form->DeliverKey('c');
+  ASSERT_EQ(Messages().size(), 4u);
+  EXPECT_EQ(Messages()[0].text, "File \"x\" not found?.");
+  EXPECT_EQ(Messages()[0].caption, "Tamiro");
+  EXPECT_EQ(Messages()[0].icon, tk::MessageIcon::Error);
+  EXPECT_EQ(Messages()[1].text, "Read beyond end of file.");
+  EXPECT_EQ(Messages()[2].text, "Stop.");
+  EXPECT_EQ(Messages()[3].text, "Stop!");  // '!' sorts before '.'
+
+  // A failing creation handler still leaves a usable form.
+  struct Failing : tk::Form {
+    explicit Failing(tk::Component* owner) : tk::Form(owner, "failing", 100, 100) {
+      OnCreate = [] { throw std::runtime_error("Cannot open file /x/bmptest.bmp"); };
+    }
+  };
+  auto* failing = tk::CreateForm<Failing>(form);
+  ASSERT_EQ(Messages().size(), 5u);
+  EXPECT_EQ(Messages()[4].text, "Cannot open file /x/bmptest.bmp.");
+  EXPECT_EQ(failing->Name(), "failing");
+}
+
+TEST_F(Forms, ShowModalReturnsTheResultAndBlocksTheLayersBeneath) {
+  auto* menu = new tk::Form(nullptr, "menu", 640, 480);
+  tk::Application::Instance().AddForm(menu);
+  int menuPresses = 0;
+  menu->OnMouseDown = [&](tk::MouseButton, int, int, int) { ++menuPresses; };
+  menu->Show();
+  auto* dialog = new tk::Form(nullptr, "dialog", 200, 100);
+  tk::Application::Instance().AddForm(dialog);
+  auto* ok = new tk::Image(dialog, "imgOk", 0, 0, 100, 50);
+  ok->OnClick = [&] { dialog->SetModalResult(1); };
+  bool blocked = false;
+  tk::Timer timer(nullptr, "driver");
+  timer.SetInterval(20);
+  timer.OnTimer = [&] {
+    timer.SetEnabled(false);
+    menu->DeliverMouseDown(tk::MouseButton::Left, 0, 300, 300);
+    blocked = tk::Application::Instance().IsBlocked(menu);
+    dialog->DeliverMouseDown(tk::MouseButton::Left, 0, 10, 10);
+    dialog->DeliverMouseUp(tk::MouseButton::Left, 0, 10, 10);
+  };
+  EXPECT_EQ(dialog->ShowModal(), 1);
+  EXPECT_TRUE(blocked);
+  EXPECT_EQ(menuPresses, 0);
+  EXPECT_FALSE(dialog->Visible());
+  EXPECT_EQ(tk::Application::Instance().ActiveForm(), menu);
+  menu->DeliverMouseDown(tk::MouseButton::Left, 0, 300, 300);
+  EXPECT_EQ(menuPresses, 1);
+
+  // Closing a modal form ends its showing with Cancel.
+  timer.OnTimer = [&] {
+    timer.SetEnabled(false);
+    dialog->Close();
+  };
+  timer.SetEnabled(true);
+  EXPECT_EQ(dialog->ShowModal(), tk::mrCancel);
+}
+
+TEST_F(Forms, PressesGoToTheTopmostEnabledControlAndDisabledShapesPassThem) {
+  auto* form = new tk::Form(nullptr, "form", 640, 480);
+  tk::Application::Instance().AddForm(form);
+  std::vector<std::string> log;
+  form->OnMouseDown = [&](tk::MouseButton b, int, int x, int y) {
+    log.push_back("form " + std::to_string(x) + "," + std::to_string(y) + (b == tk::MouseButton::Right ? " right" : ""));
+  };
+  auto* tile = new tk::Shape(form, "shpOv1", 100, 100, 200, 60);
+  tile->Enabled = false;
+  auto* label = new tk::Label(form, "lblOv1", 110, 110, 80, 20);
+  label->OnMouseDown = [&](tk::MouseButton, int, int x, int y) {
+    log.push_back("label " + std::to_string(x) + "," + std::to_string(y));
+  };
+  auto* mascot = new tk::Image(form, "imgTamiro", 150, 100, 100, 100);
+  int clicks = 0;
+  mascot->OnClick = [&] { ++clicks; };
+  form->Show();
+  form->DeliverMouseDown(tk::MouseButton::Right, 0, 250, 150);  // the bare tile
+  form->DeliverMouseDown(tk::MouseButton::Left, 0, 120, 115);   // the label
+  form->DeliverMouseDown(tk::MouseButton::Left, 0, 160, 115);   // the mascot over the label
+  form->DeliverMouseUp(tk::MouseButton::Left, 0, 160, 115);
+  form->DeliverMouseDown(tk::MouseButton::Left, 0, 160, 115);   // pressed, released elsewhere
+  form->DeliverMouseUp(tk::MouseButton::Left, 0, 400, 400);
+  EXPECT_EQ(log, (std::vector<std::string>{"form 250,150 right", "label 10,5"}));
+  EXPECT_EQ(clicks, 1);
+  form->SetEnabled(false);
+  form->DeliverMouseDown(tk::MouseButton::Left, 0, 250, 150);
+  EXPECT_EQ(log.size(), 2u) << "a disabled form takes no input";
+}
+
+TEST_F(Forms, ShapesAndCanvasesDrawWhereThePlatformDrawsThem) {
+  auto* form = new tk::Form(nullptr, "form", 640, 480);
+  tk::Application::Instance().AddForm(form);
+  form->Color = 0x000000;
+  auto* dot = new tk::Shape(form, "Shape2", 132, 418, 505, 11);
+  dot->Type = tk::ShapeType::Circle;
+  dot->Pen.None = true;
+  dot->Brush.Color = 0x0000FF;  // red
+  auto* frame = new tk::Shape(form, "Shape1", 10, 10, 20, 10);
+  frame->Brush.Clear = true;
+  frame->Pen.Color = 0xFFFFFF;
+  frame->Pen.Width = 1;
+  form->Show();
+  const QImage shot = form->grab().toImage();
+  // A circle's diameter is the shorter side, centred in its rectangle.
+  EXPECT_EQ(shot.pixelColor(132 + 252, 418 + 5), QColor(255, 0, 0));
+  EXPECT_EQ(shot.pixelColor(132 + 240, 418 + 5), QColor(0, 0, 0));
+  EXPECT_EQ(shot.pixelColor(132 + 5, 418 + 5), QColor(0, 0, 0));
+  // A one-pixel pen covers the outermost pixels of the rectangle only.
+  EXPECT_EQ(shot.pixelColor(10, 10), QColor(255, 255, 255));
+  EXPECT_EQ(shot.pixelColor(29, 19), QColor(255, 255, 255));
+  EXPECT_EQ(shot.pixelColor(30, 20), QColor(0, 0, 0));
+  EXPECT_EQ(shot.pixelColor(15, 15), QColor(0, 0, 0));
+}
+
+TEST_F(Forms, AnImageCanvasKeepsItsPixelsWhenTheControlChangesSize) {
+  auto* form = new tk::Form(nullptr, "form", 640, 480);
+  tk::Application::Instance().AddForm(form);
+  auto* image = new tk::Image(form, "Image1", 0, 0, 40, 30);
+  tk::Canvas& canvas = image->Canvas();
+  EXPECT_EQ(canvas.Width(), 40);
+  canvas.Brush.Color = 0x00FF00;
+  canvas.FillRect(0, 0, 10, 10);
+  image->SetBounds(0, 0, 80, 20);
+  EXPECT_EQ(image->Canvas().Width(), 80);
+  EXPECT_EQ(image->Canvas().Height(), 20);
+  EXPECT_EQ(image->Canvas().Image().pixelColor(5, 5), QColor(0, 255, 0));
+  EXPECT_EQ(image->Canvas().Image().pixelColor(15, 5).alpha(), 0);
+  // Text leaves the pixels around its glyphs as they were.
+  tk::Canvas& c = image->Canvas();
+  c.Clear(0x000000);
+  c.Font = {"Arial", 12, 0};
+  c.FontColour = 0xFFFFFF;
+  c.TextOut(2, 2, "I");
+  int lit = 0;
+  for (int x = 0; x < 20; ++x)
+    for (int y = 0; y < 20; ++y) lit += c.Image().pixelColor(x, y).red() > 128;
+  EXPECT_GT(lit, 3);
+  EXPECT_EQ(c.Image().pixelColor(60, 10), QColor(0, 0, 0));
+  EXPECT_EQ(tk::PixelsForPoints(14), 19);
+  EXPECT_EQ(tk::PixelsForPoints(12), 16);
+}

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "toolkit/profile.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  QFile f(QString::fromStdString(path));
+  f.open(QIODevice::ReadOnly);
+  return f.readAll().toStdString();
+}
+
+void WriteAll(const std::string& path, const std::string& text) {
+  QFile f(QString::fromStdString(path));
+  f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+  f.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+class Profile : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  std::string path = (dir.path() + "/TAMIRO.INI").toStdString();
+};
+
+}  // namespace
+
+TEST_F(Profile, ReadsWithoutRegardToCaseTrimmedAndFirstOccurrenceWins) {
+  WriteAll(path,
+           "; settings\n[Other]\nLanguage=9\n[ options ]\n  language = 7 \nLANGUAGE=8\nMusic=\n"
+           "[OPTIONS]\nSounds=0\n");
+  tk::ProfileFile file(path);
+  EXPECT_EQ(file.ReadString("Options", "Language"), "7");
+  EXPECT_EQ(file.ReadString("options", "music"), "");
+  // Only the first section of a name counts.
+  EXPECT_FALSE(file.ReadString("Options", "Sounds").has_value());
+  EXPECT_FALSE(file.ReadString("Missing", "Language").has_value());
+  EXPECT_EQ(file.ReadString("Options", "Capital", "0"), "0");
+  EXPECT_FALSE(tk::ProfileFile(path + ".none").ReadString("Options", "Language").has_value());
+}
+
+TEST_F(Profile, WritingAKeyKeepsEveryOtherLine) {
+  WriteAll(path, "; kept comment\n[Other]\nA=1\n\n[Options]\nLanguage=3\nOwn=x\n\n[Last]\nB=2\n");
+  tk::ProfileFile file(path);
+  ASSERT_TRUE(file.WriteString("Options", "language", "5"));
+  ASSERT_TRUE(file.WriteString("Options", "Music", "0"));
+  EXPECT_EQ(ReadAll(path),
+            "; kept comment\n[Other]\nA=1\n\n[Options]\nlanguage=5\nOwn=x\nMusic=0\n\n[Last]\nB=2\n");
+  EXPECT_EQ(file.ReadString("OPTIONS", "Language"), "5");
+}
+
+TEST_F(Profile, WritingCreatesFolderFileAndSectionAndKeepsLineEndings) {
+  const std::string nested = (dir.path() + "/a/b/TAMIRO.INI").toStdString();
+  tk::ProfileFile file(nested);
+  ASSERT_TRUE(file.WriteString("Options", "Language", "2"));
+  EXPECT_EQ(ReadAll(nested), "[Options]\nLanguage=2\n");
+
+  WriteAll(path, "[Options]\r\nLanguage=1\r\n");
+  ASSERT_TRUE(tk::ProfileFile(path).WriteString("Options", "Capital", "1"));
+  EXPECT_EQ(ReadAll(path), "[Options]\r\nLanguage=1\r\nCapital=1\r\n");
+}
+
+TEST_F(Profile, AWriteThatCannotCompleteReportsFailureAndChangesNothing) {
+  // A folder where the file should be: the write cannot be committed.
+  QDir().mkpath(QString::fromStdString(path));
+  tk::ProfileFile file(path);
+  EXPECT_FALSE(file.WriteString("Options", "Language", "6"));
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(path)).isDir());
+  EXPECT_TRUE(QDir(QString::fromStdString(path)).isEmpty());
+  // No temporary file is left behind beside it.
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 0);
+}
+
+TEST(SettingsLocation, FollowsXdgConfigHome) {
+  tk::SetSettingsFileOverride(std::nullopt);
+  const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", "/tmp/cfg-home");
+  EXPECT_EQ(tk::SettingsFilePath(), "/tmp/cfg-home/tamiro/TAMIRO.INI");
+  qputenv("XDG_CONFIG_HOME", "");
+  EXPECT_EQ(tk::SettingsFilePath(), (QDir::homePath() + "/.config/tamiro/TAMIRO.INI").toStdString());
+  qputenv("XDG_CONFIG_HOME", old);
+}
