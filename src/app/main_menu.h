@@ -2,6 +2,8 @@
 // The main menu: the program's main form, the hub from which every exercise
 // starts. Its creation starts the program: settings, fonts, content.
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "toolkit/forms.h"
@@ -18,12 +20,36 @@ inline constexpr const char* kFontMessage =
     "The fonts that are necessary to run this program are not installed."
     "To function properly, the program must be installed again";
 
+extern int LargeFontSize;   // glyphs one tenth of the screen height
+extern int ButtonFontSize;  // glyphs one thirtieth of the screen height
+
 class TfrmHuvudmeny : public tk::Form {
  public:
   explicit TfrmHuvudmeny(tk::Component* owner);
   ~TfrmHuvudmeny() override;
 
   void FormCreate();
+  void FormShow();
+  void FormMouseDown(tk::MouseButton button, int shift, int x, int y);
+  void FormActivate();
+  void FormDeactivate();
+  void imgTamiroClick();
+  void mplMIDINotify();
+
+  // The position of the menu music when the menu last lost activation.
+  std::int64_t MusicResumePosition = 0;
+
+  // Tiles, in ownership order, and the controls on them.
+  tk::Shape *shpOv11, *shpOv8, *shpOv13, *shpOv12, *shpOv9, *Shape2, *Shape11, *shpOv1, *shpOv2, *shpOv3,
+      *shpOv4, *shpOv5, *shpOv6, *shpAbout, *shpOv10, *shpExit, *shpHelp;
+  tk::Image* Image1;
+  tk::Image *imgOv1, *imgOv2, *imgOv3, *imgOv4, *imgOv5, *imgOv6, *imgOv8, *imgOv9, *imgOv10, *imgOv11,
+      *imgOv12, *imgOv13;
+  tk::Label *lblOv1, *lblOv2, *lblOv3, *lblOv4, *lblOv5, *lblOv6, *lblOv8, *lblOv9, *lblOv10, *lblOv11,
+      *lblOv12, *lblOv13, *lblAbout, *lblExit;
+  tk::Image* imgTamiro;
+  tk::Image* imgTest;
+
 
   // The two media players of the program: music and sound effects.
   std::unique_ptr<tk::MediaPlayer> mplMIDI;
@@ -31,6 +57,18 @@ class TfrmHuvudmeny : public tk::Form {
 };
 
 extern TfrmHuvudmeny* frmHuvudmeny;
+
+// Starting an exercise: each family of exercise forms installs its launcher,
+// which creates a new form owned by the menu and calls its entry operation
+// with the exercise number (hangman has none and gets 0). A tile whose
+// launcher is not installed plays its click and opens nothing.
+using ExerciseLauncher = std::function<void(tk::Form* menu, int exercise)>;
+extern ExerciseLauncher LaunchMultipleChoice;
+extern ExerciseLauncher LaunchMemory;
+extern ExerciseLauncher LaunchRain;
+extern ExerciseLauncher LaunchHangman;
+// Showing the About form modally; installed with the About form's contents.
+extern std::function<void()> ShowAboutForm;
 
 // True when the family is among the fonts the program can draw with,
 // compared without regard to case.

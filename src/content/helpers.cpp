@@ -1,0 +1,240 @@
+#include "content/helpers.h"
+
+#include <QImage>
+#include <cfenv>
+#include <cmath>
+#include <vector>
+
+#include "app/main_menu.h"
+#include "app/settings.h"
+#include "content/content_tables.h"
+#include "toolkit/application.h"
+#include "toolkit/code_page.h"
+#include "toolkit/media_player.h"
+#include "toolkit/platform.h"
+
+namespace tamiro {
+
+bool MusicLoop = false;
+
+namespace {
+std::uint32_t g_seed = 0;
+bool g_playersOverridden = false;
+tk::MediaPlayer* g_music = nullptr;
+tk::MediaPlayer* g_effects = nullptr;
+
+void SetCanvasFont(tk::Canvas& canvas, const std::string& fontName, int fontSize) {
+  canvas.Font.Size = fontSize;
+  canvas.Font.Name = fontName;
+  canvas.Font.Style = 0;
+}
+}  // namespace
+
+int RoundHalfEven(double value) {
+  const int old = std::fegetround();
+  std::fesetround(FE_TONEAREST);
+  const double r = std::nearbyint(value);
+  std::fesetround(old);
+  return static_cast<int>(r);
+}
+
+void ScaleForm(tk::Form& form) {
+  const tk::ScreenInfo screen = tk::Screen();
+  form.SetHeight(screen.height);
+  form.SetWidth(screen.width);
+  form.Color = 0;
+  form.SetTop(0);
+  form.SetLeft(0);
+  for (tk::Component* component : form.Components()) {
+    auto* control = dynamic_cast<tk::Control*>(component);
+    if (control && (dynamic_cast<tk::Image*>(control) || dynamic_cast<tk::Shape*>(control) ||
+                    dynamic_cast<tk::Label*>(control))) {
+      // Each step reads the form's client size afresh and scales the
+      // control's current (design) value.
+      control->SetTop(RoundHalfEven(form.ClientHeight() / 480.0 * control->Top()));
+      control->SetLeft(RoundHalfEven(form.ClientWidth() / 640.0 * control->Left()));
+      control->SetHeight(RoundHalfEven(form.ClientHeight() / 480.0 * control->Height()));
+      control->SetWidth(RoundHalfEven(form.ClientWidth() / 640.0 * control->Width()));
+    }
+    if (auto* shape = dynamic_cast<tk::Shape*>(component))
+      shape->Pen.Width = RoundHalfEven(form.ClientWidth() / 640.0 * shape->Pen.Width);
+    if (auto* label = dynamic_cast<tk::Label*>(component))
+      label->Font.Size = RoundHalfEven(form.ClientWidth() / 640.0 * label->Font.Size);
+  }
+  TranslateForm(form);
+}
+
+void DrawTextAt(int x, int y, tk::Image& image, const std::string& text, tk::Colour colour,
+                const std::string& fontName, int fontSize) {
+  tk::Canvas& canvas = image.Canvas();
+  SetCanvasFont(canvas, fontName, fontSize);
+  canvas.Brush.Clear = true;
+  canvas.FontColour = colour | kPaletteFlag;
+  canvas.TextOut(x, y, text);
+}
+
+void DrawTextCentred(int x, int y, tk::Image& image, const std::string& text, tk::Colour colour,
+                     const std::string& fontName, int fontSize) {
+  tk::Canvas& canvas = image.Canvas();
+  SetCanvasFont(canvas, fontName, fontSize);
+  const int h = canvas.TextHeight(text);
+  const int w = canvas.TextWidth(text);
+  DrawTextAt(x - w / 2, y - h / 2, image, text, colour, fontName, fontSize);
+}
+
+void DrawButtonFace(tk::Image& image, const std::string& caption, tk::Colour textColour, const std::string& fontName,
+                    int fontSize, int cornerPercentage, int style) {
+  tk::Canvas& canvas = image.Canvas();
+  const int width = image.Width();
+  const int height = image.Height();
+  canvas.Brush.Clear = false;
+  canvas.Brush.Color = kPaletteFlag;
+  canvas.FillRect(0, 0, width, height);
+  canvas.Brush.Clear = true;
+  const int f = static_cast<int>(std::trunc(width * static_cast<double>(cornerPercentage) / 100.0));
+  const int corner = std::max(0, f);
+  if (style == 1) {
+    canvas.Pen = {0x808080, 1, false};
+    canvas.RoundRect(2, 2, width - 3, height - 3, corner, corner);
+  } else if (style == 2) {
+    const int w = (tk::Screen().height / 480) * 2;
+    canvas.Pen = {0x02808080, w + 1, false};
+    canvas.RoundRect(2, 2, width - 3, height - 3, corner, corner);
+    canvas.Pen = {0x02FFFFFF, w, false};
+    canvas.RoundRect(2, 2, width - 3, height - 3, corner, corner);
+  }
+  SetCanvasFont(canvas, fontName, fontSize);
+  const int th = canvas.TextHeight(caption);
+  const int tw = canvas.TextWidth(caption);
+  const int y = (height - th) / 2;
+  const int x = (width - tw) / 2;
+  DrawTextAt(x, y, image, caption, textColour, fontName, fontSize);
+}
+
+int FitFontSize(int targetHeight, const std::string& fontName, tk::Canvas& canvas) {
+  canvas.Font.Name = fontName;
+  int size = 1;
+  canvas.Font.Size = size;
+  const std::string reference = GlyphText(1);
+  // Heights grow with the size; the bound only guards against a font that
+  // reports no height at all.
+  while (canvas.TextHeight(reference) < targetHeight && size < 4000) canvas.Font.Size = ++size;
+  return size;
+}
+
+void ClearImage(tk::Image& image) {
+  tk::Application::ProcessMessages();
+  tk::Canvas& canvas = image.Canvas();
+  // On a display with a palette the image takes over the palette of the
+  // reference bitmap; true-colour displays need nothing of it.
+  if (ColourDepth < 16 && PaletteBitmap && !PaletteBitmap->isNull()) canvas.Draw(0, 0, *PaletteBitmap);
+  canvas.Brush.Clear = false;
+  canvas.Brush.Color = 0;
+  canvas.FillRect(0, 0, image.Width(), image.Height());
+}
+
+void Randomize() { g_seed = static_cast<std::uint32_t>(tk::MillisecondsSinceMidnightUtc()); }
+
+double Random() {
+  g_seed = g_seed * 134775813u + 1u;
+  return g_seed / 4294967296.0;
+}
+
+int RandomIn(int low, int count) { return static_cast<int>(std::trunc(Random() * count)) + low; }
+
+void PickDistinctRandom(int* values, int count, int excluded, int low, int high) {
+  Randomize();
+  if (count <= 0) return;
+  std::vector<int> pool;
+  for (int v = low; v < high; ++v)
+    if (v != excluded) pool.push_back(v);
+  const int distinct = std::min<int>(count, static_cast<int>(pool.size()));
+  for (int i = 0; i < distinct; ++i) {
+    int v;
+    bool clash;
+    do {
+      v = RandomIn(low, high - low);
+      clash = v == excluded;
+      for (int j = 0; j < i && !clash; ++j) clash = values[j] == v;
+    } while (clash);
+    values[i] = v;
+  }
+  // Fewer values than asked for: repeat the ones the range has.
+  for (int i = distinct; i < count; ++i)
+    values[i] = pool.empty() ? low : pool[static_cast<std::size_t>(RandomIn(0, static_cast<int>(pool.size())))];
+}
+
+std::string ApplyLetterCase(const std::string& text) { return Capital ? tk::UpperCase(text) : text; }
+
+tk::MediaPlayer* MusicPlayer() {
+  if (g_playersOverridden) return g_music;
+  return frmHuvudmeny ? frmHuvudmeny->mplMIDI.get() : nullptr;
+}
+
+tk::MediaPlayer* EffectsPlayer() {
+  if (g_playersOverridden) return g_effects;
+  return frmHuvudmeny ? frmHuvudmeny->mplWAV1.get() : nullptr;
+}
+
+void SetPlayersOverride(tk::MediaPlayer* music, tk::MediaPlayer* effects) {
+  g_playersOverridden = music || effects;
+  g_music = music;
+  g_effects = effects;
+}
+
+void PlayMusic(const std::string& fileName, std::int64_t startPosition, bool loop) {
+  if (!Music) return;
+  tk::MediaPlayer* player = MusicPlayer();
+  if (!player) return;
+  try {
+    MusicLoop = loop;
+    player->SetFileName(ProgramFile(fileName));
+    player->Notify = false;
+    player->Open();
+    player->Seek(startPosition);
+    if (loop) player->Notify = true;
+    player->Play();
+  } catch (...) {
+    // Music is a pleasure, never a failure.
+  }
+}
+
+void PlaySound(const std::string& fileName) {
+  if (!Sounds) return;
+  tk::MediaPlayer* player = EffectsPlayer();
+  if (!player) return;
+  try {
+    const std::string path = ProgramFile(fileName);
+    if (path != player->FileName()) {
+      player->SetFileName(path);
+      player->Open();
+    }
+    player->Play();
+  } catch (...) {
+  }
+}
+
+void StopMusic() {
+  if (!Music) return;
+  tk::MediaPlayer* player = MusicPlayer();
+  if (!player) return;
+  try {
+    MusicLoop = false;
+    player->Notify = false;
+    player->Stop();
+  } catch (...) {
+  }
+}
+
+std::int64_t MusicPosition() {
+  if (!Music) return 0;
+  tk::MediaPlayer* player = MusicPlayer();
+  if (!player) return 0;
+  try {
+    return player->Position();
+  } catch (...) {
+    return 0;
+  }
+}
+
+}  // namespace tamiro

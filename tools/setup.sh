@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs Tamiro on Debian 12.
+#
+#   tools/setup.sh run    install what is missing, build, start the program
+#   tools/setup.sh test   install what is missing, build, run every test,
+#                         then build and run the tests again with
+#                         AddressSanitizer and UndefinedBehaviorSanitizer
+#
+# Packages already installed are left alone; missing ones are installed with
+# apt-get (through sudo when not run as root).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+mode=${1:-run}
+jobs=$(nproc 2>/dev/null || echo 2)
+
+build_packages=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev
+  libfluidsynth-dev libsndfile1-dev libasound2-dev
+)
+run_packages=(
+  fonts-liberation2 timgm6mb-soundfont libqt6svg6 libqt6multimedia6 qt6-qpa-plugins
+)
+test_packages=(
+  libgtest-dev python3 python3-fonttools python3-brotli python3-pil fontconfig fonts-dejavu-core
+  pulseaudio pulseaudio-utils xvfb xauth
+  hunspell hunspell-sv hunspell-en-gb hunspell-da hunspell-no hunspell-de-de hunspell-af
+  hunspell-hr myspell-et hunspell-fr hunspell-ca hunspell-es hunspell-ro hunspell-br
+  hunspell-pl hunspell-it hunspell-pt-br libvoikko1 voikko-fi python3-libvoikko
+)
+
+install_missing() {
+  local missing=()
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {
+  local dir=$1
+  shift
+  cmake -S "$here" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake --build "$dir" -j "$jobs"
+}
+
+case "$mode" in
+  run)
+    install_missing "${build_packages[@]}" "${run_packages[@]}"
+    configure_and_build "$here/build" -DBUILD_TESTING=OFF
+    exec "$here/build/tamiro/tamiro"
+    ;;
+  test)
+    install_missing "${build_packages[@]}" "${run_packages[@]}" "${test_packages[@]}"
+    configure_and_build "$here/build" -DBUILD_TESTING=ON
+    (cd "$here/build" && ctest --output-on-failure -j "$jobs")
+    configure_and_build "$here/build-sanitize" -DBUILD_TESTING=ON -DTAMIRO_SANITIZE=ON
+    (cd "$here/build-sanitize" &&
+      ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0 \
+      LSAN_OPTIONS=suppressions="$here/tests/lsan.supp":print_suppressions=0 \
+      UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+      ctest --output-on-failure -j "$jobs")
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
