@@ -2,6 +2,9 @@
 // silence and nothing else. Calls return at once, playbacks still advance and
 // end, and the engine goes away cleanly with the players.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -30,14 +33,17 @@ bool SpinUntil(Done done, int timeout_ms) {
   return true;
 }
 
+void UseServerAt(const TempDir& dir, const std::string& socket) {
+  std::ofstream(dir.File("client.conf")) << "autospawn = no\n";
+  setenv("PULSE_CLIENTCONFIG", dir.File("client.conf").c_str(), 1);
+  setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
+}
+
 }  // namespace
 
 TEST(PlayersWithoutSoundServer, PlayInSilenceAndEndOnTime) {
   TempDir dir;
-  // No server at this address, and no starting one on demand.
-  std::ofstream(dir.File("client.conf")) << "autospawn = no\n";
-  setenv("PULSE_CLIENTCONFIG", dir.File("client.conf").c_str(), 1);
-  setenv("PULSE_SERVER", ("unix:" + dir.File("no-server")).c_str(), 1);
+  UseServerAt(dir, dir.File("no-server"));
   tamiro_test::WriteSineWav(dir.File("a.wav"), 500, 300);
   tamiro_test::WriteMidi(dir.File("m.mid"), {{60, 240}, {62, 240}});
 
@@ -71,4 +77,40 @@ TEST(PlayersWithoutSoundServer, PlayInSilenceAndEndOnTime) {
     EXPECT_EQ(music->Position(), 480);
     EXPECT_EQ(music->Mode(), MediaMode::Stopped);
   }
+}
+
+TEST(PlayersWithoutSoundServer, AServerThatDoesNotAnswerOnlyDelaysSound) {
+  TempDir dir;
+  // A socket that takes connections and never answers them.
+  const std::string path = dir.File("silent-server");
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(path.size(), sizeof address.sun_path);
+  path.copy(address.sun_path, path.size());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  UseServerAt(dir, path);
+  tamiro_test::WriteSineWav(dir.File("a.wav"), 500, 300);
+
+  QElapsedTimer timer;
+  timer.start();
+  {
+    auto effects = tk::CreateEffectsPlayer();
+    int ended = 0;
+    effects->OnNotify = [&] { ++ended; };
+    effects->SetFileName(dir.File("a.wav"));
+    effects->Open();
+    effects->Notify = true;
+    effects->Play();
+    EXPECT_LT(timer.elapsed(), 200);
+    // The output gives the server a few seconds, then goes on without sound.
+    ASSERT_TRUE(SpinUntil([&] { return ended == 1; }, 10000));
+    EXPECT_GE(timer.elapsed(), 2500) << "the server was not waited for";
+    effects->Play();  // at the end, without AutoRewind: ends at once
+    timer.restart();
+  }
+  EXPECT_LT(timer.elapsed(), 2500) << "the players' destruction waited too long";
+  close(listener);
 }

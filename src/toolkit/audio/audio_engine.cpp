@@ -1,5 +1,7 @@
 #include "audio_engine.h"
 
+#include "sound_server.h"
+
 #include <alsa/asoundlib.h>
 
 #include <QAudioDevice>
@@ -25,6 +27,7 @@ constexpr int kBufferMs = 100;
 constexpr int kIdleCheckMs = 250;
 constexpr qint64 kSuspendAfterMs = 1000;
 constexpr int kClockMs = 20;
+constexpr int kServerTimeoutMs = 3000;
 
 QLoggingCategory::CategoryFilter previous_filter = nullptr;
 
@@ -141,6 +144,7 @@ class Output final : public QObject {
     idle_timer_->setInterval(kIdleCheckMs);
     connect(idle_timer_, &QTimer::timeout, this, [this] { CheckIdle(); });
 
+    if (!SoundServerAnswers(kServerTimeoutMs)) return;
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) return;
     QAudioFormat format;
