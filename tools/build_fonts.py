@@ -77,15 +77,19 @@ EXTRA_GLYPHS = {
     75: 0x1F389,   # party popper
 }
 
-# Symbol font geometry, in font units of a 1000-unit em.  The line runs from
-# 880 above the baseline to 220 below it (1.1 em, no line gap); every glyph is
-# scaled so that its larger side is GLYPH_BOX and centred on the middle of
-# that line, horizontally in an advance of one em.
+# Symbol font geometry, in font units of a 1000-unit em.  A picture is drawn
+# into a box about as wide and high as the font size in points (the menu's
+# 49 x 45 icons take a picture of 49 points, 65 pixels to the em), so every
+# glyph is scaled until its larger side is GLYPH_BOX, just under 0.7 em, and the line is
+# exactly that high: it runs from 560 above the baseline to 140 below it, no
+# line gap. A picture drawn at a point thus fills the box below and right of
+# it, and a centred one sits in the middle of its line. The advance leaves a
+# hair of room on either side.
 SYM_UPEM = 1000
-SYM_ASCENT = 880
-SYM_DESCENT = 220
-GLYPH_BOX = 920
-SYM_ADVANCE = 1000
+SYM_ASCENT = 560
+SYM_DESCENT = 140
+GLYPH_BOX = 694  # a few units short of the line, for rounding of the outlines
+SYM_ADVANCE = 720
 
 
 class BuildError(Exception):
@@ -277,7 +281,7 @@ def notdef_glyph():
     """A hollow box, the usual sign of a glyph the font does not have."""
     pen = TTGlyphPen(None)
     middle_y = (SYM_ASCENT - SYM_DESCENT) // 2
-    x0, x1, y0, y1 = 100, SYM_ADVANCE - 100, middle_y - 400, middle_y + 400
+    x0, x1, y0, y1 = 60, SYM_ADVANCE - 60, middle_y - 300, middle_y + 300
     # outer contour clockwise, inner one counter-clockwise
     for points in (((x0, y0), (x0, y1), (x1, y1), (x1, y0)),
                    ((x0 + 60, y0 + 60), (x1 - 60, y0 + 60), (x1 - 60, y1 - 60), (x0 + 60, y1 - 60))):
