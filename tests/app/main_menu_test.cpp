@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <stdexcept>
+
+#include "app/main_menu.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "content/content_tables.h"
+#include "content/helpers.h"
+#include "support/fake_player.h"
+#include "support/test_support.h"
+#include "toolkit/application.h"
+#include "toolkit/media.h"
+#include "toolkit/platform.h"
+#include "toolkit/profile.h"
+
+using namespace tamiro;
+using testing_support::FakePlayer;
+using testing_support::Messages;
+
+namespace {
+
+// The menu on the built program's own assets, with settings of its own and
+// recording players.
+class Menu : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Messages().clear();
+    tk::SetExecutablePathOverride(std::string(TAMIRO_PROGRAM_DIR) + "/tamiro");
+    tk::SetSettingsFileOverride(settings.filePath("TAMIRO.INI").toStdString());
+    tk::ProfileFile(settings.filePath("TAMIRO.INI").toStdString()).WriteString("Options", "Language", "1");
+    tk::SetMediaPlayerFactory([this](tk::MediaKind kind) -> std::unique_ptr<tk::MediaPlayer> {
+      auto player = std::make_unique<FakePlayer>();
+      (kind == tk::MediaKind::Music ? music : effects) = player.get();
+      return player;
+    });
+    PrepareFonts();
+    CreateApplicationForms();
+    menu = frmHuvudmeny;
+    menu->Show();
+    launches.clear();
+    LaunchMultipleChoice = [this](tk::Form*, int n) { launches.push_back("mc " + std::to_string(n)); };
+    LaunchMemory = [this](tk::Form*, int n) { launches.push_back("memory " + std::to_string(n)); };
+    LaunchRain = [this](tk::Form*, int n) { launches.push_back("rain " + std::to_string(n)); };
+    LaunchHangman = [this](tk::Form*, int) { launches.push_back("hangman"); };
+    effects->log.clear();
+  }
+  void TearDown() override {
+    LaunchMultipleChoice = LaunchMemory = LaunchRain = LaunchHangman = nullptr;
+    tk::Application::Instance().HelpViewer = nullptr;
+    tk::Application::Instance().DestroyForms();
+    tk::SetMediaPlayerFactory(nullptr);
+    tk::SetExecutablePathOverride(std::nullopt);
+    tk::SetSettingsFileOverride(std::nullopt);
+    Music = Sounds = true;
+  }
+  // A press on a control, as the user makes it: at a point of the form.
+  void Press(int x, int y, tk::MouseButton b = tk::MouseButton::Left) {
+    menu->DeliverMouseDown(b, 0, x, y);
+    menu->DeliverMouseUp(b, 0, x, y);
+  }
+  QPoint Centre(tk::Control* c) { return c->BoundsRect().center(); }
+  int Clicks() const { return static_cast<int>(std::count(effects->log.begin(), effects->log.end(), "open KLICK3.WAV") +
+                                               std::count(effects->log.begin(), effects->log.end(), "play")) ; }
+
+  QTemporaryDir settings;
+  TfrmHuvudmeny* menu = nullptr;
+  FakePlayer* music = nullptr;
+  FakePlayer* effects = nullptr;
+  std::vector<std::string> launches;
+};
+
+}  // namespace
+
+TEST_F(Menu, IsScaledToTheScreenWithFittedFontSizesAndDrawnIcons) {
+  // 1024 x 768: every design value times 1.6, rounded half to even.
+  EXPECT_EQ(menu->Width(), 1024);
+  EXPECT_EQ(menu->shpOv1->BoundsRect(), QRect(214, 13, 392, 98));
+  EXPECT_EQ(menu->shpExit->BoundsRect(), QRect(768, 701, 245, 51));
+  EXPECT_EQ(menu->lblOv1->BoundsRect().topLeft(), QPoint(219, 38));
+  EXPECT_EQ(menu->lblOv1->Font.Size, 22);
+  EXPECT_EQ(menu->imgOv1->BoundsRect(), QRect(512, 26, 78, 72));
+  EXPECT_EQ(menu->imgTamiro->BoundsRect(), QRect(870, 301, 213, 379));
+  tk::Canvas probe(10, 10, 1.0);
+  probe.Font = {"Arial", LargeFontSize, 0};
+  EXPECT_GE(probe.TextHeight("x"), 768 / 10);
+  probe.Font.Size = LargeFontSize - 1;
+  EXPECT_LT(probe.TextHeight("x"), 768 / 10);
+  probe.Font.Size = ButtonFontSize;
+  EXPECT_GE(probe.TextHeight("x"), 768 / 30);
+  // Captions come from the language strings, icons are drawn in colour.
+  EXPECT_EQ(menu->lblOv2->Caption, LangStrings[2]);
+  EXPECT_FALSE(menu->lblOv2->Caption.empty());
+  EXPECT_EQ(menu->lblOv1->Font.Name, "Tamiro3");
+  EXPECT_EQ(menu->lblAbout->Font.Name, "Arial");
+  const QImage icon = menu->imgOv1->Canvas().Image();
+  int coloured = 0;
+  for (int y = 0; y < icon.height(); ++y)
+    for (int x = 0; x < icon.width(); ++x) coloured += qRed(icon.pixel(x, y)) > 150 && qGreen(icon.pixel(x, y)) < 100;
+  EXPECT_GT(coloured, 100) << "the red ladybird of the counting tile";
+  EXPECT_TRUE(Messages().empty()) << (Messages().empty() ? "" : Messages()[0].text);
+}
+
+TEST_F(Menu, ALabelAnIconOrTheBareTileOpensTheSameExercise) {
+  Press(Centre(menu->lblOv2).x(), Centre(menu->lblOv2).y());
+  Press(Centre(menu->imgOv2).x(), Centre(menu->imgOv2).y());
+  Press(menu->shpOv2->Left() + 5, menu->shpOv2->Top() + 5);
+  Press(menu->shpOv2->Left() + 5, menu->shpOv2->Top() + 5, tk::MouseButton::Right);
+  EXPECT_EQ(launches, (std::vector<std::string>(4, "mc 2")));
+  EXPECT_EQ(std::count(effects->log.begin(), effects->log.end(), "play"), 4);
+  EXPECT_TRUE(menu->Enabled());
+
+  launches.clear();
+  for (tk::Shape* tile : {menu->shpOv1, menu->shpOv3, menu->shpOv4, menu->shpOv5, menu->shpOv6, menu->shpOv10,
+                          menu->shpOv11, menu->shpOv8, menu->shpOv9, menu->shpOv12, menu->shpOv13})
+    Press(tile->Left() + 3, tile->Top() + 3);
+  EXPECT_EQ(launches, (std::vector<std::string>{"mc 1", "mc 3", "mc 4", "mc 6", "mc 5", "memory 7", "memory 8",
+                                                "hangman", "rain 11", "rain 9", "rain 10"}));
+}
+
+TEST_F(Menu, BordersAndDecorationAreNoHitAndTheMascotOnlyNeighs) {
+  effects->log.clear();
+  Press(menu->shpOv1->Left(), menu->shpOv1->Top() + 10);  // on the left border
+  Press(menu->shpOv1->Left() + 10, menu->shpOv1->Top() + menu->shpOv1->Height());
+  Press(5, 5);  // outside every tile
+  EXPECT_TRUE(launches.empty());
+  EXPECT_TRUE(effects->log.empty());
+  Press(Centre(menu->Shape2).x(), Centre(menu->Shape2).y());  // the red dot: a click, nothing more
+  EXPECT_TRUE(launches.empty());
+  EXPECT_EQ(effects->log, (std::vector<std::string>{"open KLICK3.WAV", "play"}));
+
+  effects->log.clear();
+  // Where the mascot covers the right end of the sum-rain tile.
+  Press(menu->shpOv13->Left() + menu->shpOv13->Width() - 10, menu->shpOv13->Top() + 20);
+  EXPECT_TRUE(launches.empty());
+  EXPECT_EQ(effects->log, (std::vector<std::string>{"open Gnaegg1.Wav", "play"}));
+}
+
+TEST_F(Menu, HelpTileOpensTheMenusHelpAndExitEndsTheProgram) {
+  int helpContext = 0;
+  tk::Application::Instance().HelpViewer = [&](int context) { helpContext = context; };
+  Press(Centre(menu->shpHelp).x(), Centre(menu->shpHelp).y());
+  EXPECT_EQ(helpContext, 100);
+  EXPECT_EQ(effects->log, (std::vector<std::string>{"open KLICK3.WAV", "play"}));
+  EXPECT_FALSE(tk::Application::Instance().Terminated());
+  Press(Centre(menu->lblExit).x(), Centre(menu->lblExit).y());
+  EXPECT_TRUE(tk::Application::Instance().Terminated());
+}
+
+TEST_F(Menu, IsEnabledAgainWhenAnExerciseFailsToStart) {
+  LaunchHangman = [](tk::Form*, int) { throw std::runtime_error("File \"hangman.crp\" not found."); };
+  Press(Centre(menu->lblOv8).x(), Centre(menu->lblOv8).y());
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0].text, "File \"hangman.crp\" not found.");
+  EXPECT_TRUE(menu->Enabled());
+  Press(Centre(menu->lblOv9).x(), Centre(menu->lblOv9).y());
+  EXPECT_EQ(launches, (std::vector<std::string>{"rain 11"}));
+}
+
+TEST_F(Menu, MusicResumesWhereItStoodAndLoopsFromTheBeginning) {
+  ASSERT_FALSE(music->log.empty());
+  EXPECT_EQ(music->log, (std::vector<std::string>{"open DIDELI.MID", "seek 0", "play notify"}));
+  // An exercise comes over the menu and stops the music; the menu keeps the
+  // position it had.
+  music->position = 1234;
+  auto* exercise = new tk::Form(menu, "exercise", 640, 480);
+  exercise->OnShow = [] { StopMusic(); };
+  exercise->Show();
+  EXPECT_EQ(menu->MusicResumePosition, 1234);
+  music->log.clear();
+  exercise->Release();
+  tk::Application::ProcessMessages();
+  EXPECT_EQ(music->log, (std::vector<std::string>{"open DIDELI.MID", "seek 1234", "play notify"}));
+
+  // The end of the piece: it starts again from its beginning.
+  music->mode = tk::MediaMode::Stopped;
+  music->log.clear();
+  menu->mplMIDINotify();
+  EXPECT_EQ(music->log, (std::vector<std::string>{"rewind", "play notify"}));
+  // After StopMusic it does not.
+  StopMusic();
+  music->mode = tk::MediaMode::Stopped;
+  music->log.clear();
+  menu->mplMIDINotify();
+  EXPECT_TRUE(music->log.empty());
+}
+
+TEST_F(Menu, WithMusicOffActivationIsSilentAndThePositionIsZero) {
+  Music = false;
+  music->log.clear();
+  music->position = 999;
+  auto* exercise = new tk::Form(menu, "exercise", 640, 480);
+  exercise->Show();
+  EXPECT_EQ(menu->MusicResumePosition, 0);
+  exercise->Release();
+  tk::Application::ProcessMessages();
+  EXPECT_TRUE(music->log.empty());
+}
