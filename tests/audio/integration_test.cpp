@@ -208,6 +208,20 @@ class AudioIntegration : public testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
+  // What pactl says about the test's server ("" when pactl is missing).
+  std::string Pactl(const std::string& arguments) {
+    const auto pactl = FindProgram("pactl");
+    if (!pactl) return {};
+    std::string out;
+    if (FILE* pipe = popen((*pactl + " " + arguments + " 2>/dev/null").c_str(), "r")) {
+      char buffer[4096];
+      size_t n;
+      while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+      pclose(pipe);
+    }
+    return out;
+  }
+
   // Stops the recorder and returns the left channel of what it recorded.
   std::vector<float> Recording() {
     recorder_.reset();
@@ -230,11 +244,12 @@ TEST_F(AudioIntegration, EffectsAndMusicSoundAsRequested) {
   test_time.start();
   // Effects as pure tones, told apart in the recording by their pitch.
   // Above the music's notes, so that its flute is never taken for one.
-  const std::vector<double> tones = {1500, 2000, 2600, 3300, 4200};
-  enum { kWarmUp, kWhole, kCut, kCutter, kAgain };
-  const int lengths[] = {200, 600, 1500, 500, 1000};
-  const char* names[] = {"warm.wav", "whole.wav", "cut.wav", "cutter.wav", "again.wav"};
-  for (int i = 0; i < 5; ++i) {
+  const std::vector<double> tones = {1500, 2000, 2600, 3300, 4200, 5200};
+  enum { kWarmUp, kWhole, kCut, kCutter, kAgain, kAfterPause };
+  const int lengths[] = {200, 600, 1500, 500, 1000, 400};
+  const char* names[] = {"warm.wav", "whole.wav", "cut.wav", "cutter.wav", "again.wav",
+                         "after-pause.wav"};
+  for (int i = 0; i < 6; ++i) {
     tamiro_test::WriteSineWav(dir_.File(names[i]), tones[static_cast<size_t>(i)], lengths[i]);
   }
   // Music: a flute climbing in fourths, half a second a note.
@@ -296,7 +311,14 @@ TEST_F(AudioIntegration, EffectsAndMusicSoundAsRequested) {
   const std::int64_t resumed = music->Position();
   Spin(600);
   music->Stop();
-  Spin(400);
+
+  // After more than a second of silence the output stops pulling (its stream
+  // is corked); the next effect wakes it and still plays whole.
+  Spin(1800);
+  const std::string idle_streams = Pactl("list sink-inputs");
+  play_effect(kAfterPause);
+  ASSERT_TRUE(SpinUntil([&] { return effects->Mode() == MediaMode::Stopped; }, 5000));
+  Spin(300);
   music.reset();
   effects.reset();
 
@@ -326,6 +348,11 @@ TEST_F(AudioIntegration, EffectsAndMusicSoundAsRequested) {
   EXPECT_LE(by_tone[kCutter][0].first - cut_end, 4u) << "a gap between the cut and the new effect";
   // Played once through, not restarted by the second Play (that would be 1400 ms).
   EXPECT_NEAR(ms(by_tone[kAgain][0]), 1000, 60);
+  EXPECT_NEAR(ms(by_tone[kAfterPause][0]), 400, 60);
+  if (!idle_streams.empty()) {
+    EXPECT_NE(idle_streams.find("Corked: yes"), std::string::npos) << idle_streams;
+    EXPECT_EQ(idle_streams.find("Corked: no"), std::string::npos) << idle_streams;
+  }
 
   // The music, after the last effect: which note sounds in each 100 ms.
   const size_t music_from = (by_tone[kAgain][0].first + by_tone[kAgain][0].count + 10) * (kRate / 100);
@@ -334,7 +361,9 @@ TEST_F(AudioIntegration, EffectsAndMusicSoundAsRequested) {
   std::vector<double> rms;
   std::vector<int> note;
   double loudest = 0;
-  for (size_t at = music_from; at + window <= left.size(); at += window) {
+  const size_t music_to = by_tone[kAfterPause][0].first * (kRate / 100);
+  ASSERT_LT(music_from, music_to);
+  for (size_t at = music_from; at + window <= music_to; at += window) {
     rms.push_back(Rms(&left[at], window));
     loudest = std::max(loudest, rms.back());
     int best = 0;
