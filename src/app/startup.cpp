@@ -6,7 +6,10 @@
 #include "app/main_menu.h"
 #include "content/content_tables.h"
 #include "content/message_form.h"
+#include "app/settings.h"
 #include "toolkit/application.h"
+#include "toolkit/help_viewer.h"
+#include "toolkit/code_page.h"
 #include "toolkit/platform.h"
 
 namespace tamiro {
@@ -22,6 +25,12 @@ void PrepareFonts() {
 void CreateApplicationForms() {
   auto& app = tk::Application::Instance();
   app.Title = "Tamiro";
+  // Help opens the current language's topic, in the exercise font, with the
+  // Exit caption on its close button.
+  app.HelpViewer = [](int context) {
+    tk::ToggleHelp({tk::Application::Instance().HelpFile, Language, context,
+                    tk::ToQString(LangStrings[15]).toStdString(), ExerciseFont});
+  };
   frmHuvudmeny = tk::CreateForm<TfrmHuvudmeny>(nullptr);
   app.AddForm(frmHuvudmeny);
   frmMessage = tk::CreateForm<TfrmMessage>(nullptr);

@@ -1,7 +1,7 @@
 // Renders one of the program's screens at a chosen screen size to a PNG, the
 // way a child would see it, without a display.
 //
-//   tamiro_screenshot --screen menu --size 1024x768 [--dpr 2] [--language N]
+//   tamiro_screenshot --screen menu|help --size 1024x768 [--dpr 2] [--language N]
 //                     [--capital] --out menu.png
 //
 // The program directory is the build's (the folder holding the program and
@@ -26,7 +26,7 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: tamiro_screenshot --screen menu --size WxH [--dpr R] [--language N] [--capital]\n"
+               "usage: tamiro_screenshot --screen menu|help --size WxH [--dpr R] [--language N] [--capital]\n"
                "                         [--program-dir DIR] --out FILE.png\n");
   return 2;
 }
@@ -88,6 +88,9 @@ int main(int argc, char* argv[]) {
   window->show();
   if (screen == "menu") {
     tamiro::frmHuvudmeny->Show();
+  } else if (screen == "help") {
+    tamiro::frmHuvudmeny->Show();
+    app.ShowHelp(tamiro::frmHuvudmeny->HelpContext);
   } else {
     std::fprintf(stderr, "unknown screen %s\n", screen.c_str());
     return 2;
