@@ -269,3 +269,48 @@ TEST(EffectsPlayer, NotifiesOnceWhenThePlaybackEnds) {
   DeliverEvents();
   EXPECT_EQ(rig.notified, 2);
 }
+
+TEST(EffectsPlayer, TwoPlayersShareTheChannel) {
+  TempDir dir;
+  WriteSineWav(dir.File("long.wav"), 400, 1000);
+  WriteSineWav(dir.File("short.wav"), 900, 200);
+  const auto long_tone = SineSamples(400, 1000);
+  EffectsRig rig;  // the first player
+  auto second = std::make_unique<SourcePlayer>(
+      rig.source, [](const std::string& path) -> std::shared_ptr<const void> {
+        return DecodeSoundFile(path);
+      }, nullptr);
+  rig.Open(dir.File("long.wav"));
+  rig.player.Notify = true;
+  rig.player.Play();
+  rig.Render(100);
+
+  // The second player takes the channel: the first is cut off, keeps its place.
+  second->SetFileName(dir.File("short.wav"));
+  second->Open();
+  second->Play();
+  EXPECT_EQ(rig.player.Mode(), MediaMode::Stopped);
+  EXPECT_EQ(rig.player.Position(), 100);
+  DeliverEvents();
+  EXPECT_EQ(rig.notified, 1);
+  const auto short_out = rig.Render(300);
+  const auto short_tone = SineSamples(900, 200);
+  ExpectSamplesMatch(short_out, 0, short_tone, 0, short_tone.size());
+  EXPECT_EQ(second->Mode(), MediaMode::Stopped);
+
+  // The first takes it back and goes on from where it was cut off; the second
+  // going away leaves it alone.
+  rig.player.Play();
+  EXPECT_EQ(rig.player.Mode(), MediaMode::Playing);
+  const auto resumed = rig.Render(100);
+  ExpectSamplesMatch(resumed, 0, long_tone, 100 * 441 / 10, resumed.size());
+  DeliverEvents();
+  EXPECT_EQ(rig.notified, 1);
+  second.reset();
+  const auto rest = rig.Render(900);
+  ExpectSamplesMatch(rest, 0, long_tone, 200 * 441 / 10, long_tone.size() - 200 * 441 / 10);
+  EXPECT_EQ(rig.player.Mode(), MediaMode::Stopped);
+  EXPECT_EQ(rig.player.Position(), 1000);
+  DeliverEvents();
+  EXPECT_EQ(rig.notified, 2);  // Notify is still on: the resumed playback tells its end
+}

@@ -2,8 +2,10 @@
 // The program's two players. Both mix into the one audio output, which is set
 // up on first use and goes away with the last player.
 //
-// One music player and one effects player at a time: a second player of the
-// same kind would share (and fight over) the same channel.
+// Players of one kind share one channel: the music, or the effects. The player
+// that last opened or played holds it; another player that was playing on it
+// is cut off (and notifies, if it was to), keeps its file and position, and
+// takes the channel back on its next Play.
 
 #include <memory>
 

@@ -54,6 +54,11 @@ class CommandSource {
   void SetEndHandler(std::function<void(std::uint64_t)> handler);
   bool HasPendingCommands() const { return pending_.load(std::memory_order_acquire); }
 
+  // The player whose file the source holds. Players share a source when more
+  // than one of a kind exists; they hand it over among themselves on the
+  // user-interface thread, which is the only thread that touches this.
+  void* owner = nullptr;
+
   // --- rendering thread ---
   // Applies queued commands, then adds this source's sound to out
   // (interleaved stereo, frames frames) and publishes position and state.

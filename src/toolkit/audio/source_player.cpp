@@ -18,22 +18,54 @@ SourcePlayer::SourcePlayer(CommandSource& source, Decoder decode, std::function<
       decode_(std::move(decode)),
       wake_(std::move(wake)),
       relay_(new QObject) {
+}
+
+SourcePlayer::~SourcePlayer() {
+  if (Owns()) {
+    source_.SetEndHandler({});
+    source_.owner = nullptr;
+    if (open_) {
+      Command unload;
+      unload.kind = Command::Kind::Unload;
+      Send(std::move(unload));
+    }
+  }
+  delete relay_;
+}
+
+void SourcePlayer::Claim() {
+  if (Owns()) return;
+  if (source_.owner) static_cast<SourcePlayer*>(source_.owner)->Displace();
+  source_.owner = this;
   QObject* relay = relay_;
   source_.SetEndHandler([this, relay](std::uint64_t playback) {
     // Runs on the rendering thread: only post. The call is dropped if the
     // player (and with it the relay) is gone before it is delivered.
     QMetaObject::invokeMethod(relay, [this, playback] { OnEnded(playback); }, Qt::QueuedConnection);
   });
+  if (open_ && !loaded_) {
+    Command load;
+    load.kind = Command::Kind::Load;
+    load.payload = payload_;
+    Send(std::move(load));
+    if (displaced_position_ > 0) {
+      Command seek;
+      seek.kind = Command::Kind::Seek;
+      seek.position = displaced_position_;
+      Send(std::move(seek));
+    }
+    expected_position_ = displaced_position_;
+    loaded_ = true;
+  }
 }
 
-SourcePlayer::~SourcePlayer() {
-  source_.SetEndHandler({});
-  if (open_) {
-    Command unload;
-    unload.kind = Command::Kind::Unload;
-    Send(std::move(unload));
+void SourcePlayer::Displace() {
+  if (loaded_) {
+    displaced_ended_ = ReachedEnd();
+    displaced_position_ = Position();
   }
-  delete relay_;
+  CutOff();
+  loaded_ = false;
 }
 
 void SourcePlayer::Send(Command command) {
@@ -42,10 +74,11 @@ void SourcePlayer::Send(Command command) {
 }
 
 bool SourcePlayer::ReachedEnd() const {
+  if (!loaded_) return displaced_ended_;
   return playback_ != 0 && source_.EndedPlayback() == playback_;
 }
 
-bool SourcePlayer::IsPlaying() const { return open_ && playing_ && !ReachedEnd(); }
+bool SourcePlayer::IsPlaying() const { return open_ && loaded_ && playing_ && !ReachedEnd(); }
 
 MediaMode SourcePlayer::Mode() const {
   if (!open_) return MediaMode::NotReady;
@@ -54,6 +87,7 @@ MediaMode SourcePlayer::Mode() const {
 
 std::int64_t SourcePlayer::Position() const {
   if (!open_) return 0;
+  if (!loaded_) return displaced_position_;
   if (source_.AppliedSeq() < last_seq_) return expected_position_;
   return source_.PublishedPosition();
 }
@@ -87,11 +121,14 @@ void SourcePlayer::CutOff() {
 void SourcePlayer::Open() {
   Close();
   auto payload = decode_(file_name_);  // throws MediaError; the player stays closed
+  Claim();
   Command load;
   load.kind = Command::Kind::Load;
-  load.payload = std::move(payload);
+  load.payload = payload;
   Send(std::move(load));
+  payload_ = std::move(payload);
   open_ = true;
+  loaded_ = true;
   playing_ = false;
   repositioned_ = false;
   playback_ = 0;
@@ -101,10 +138,16 @@ void SourcePlayer::Open() {
 void SourcePlayer::Close() {
   if (!open_) return;
   CutOff();
-  Command unload;
-  unload.kind = Command::Kind::Unload;
-  Send(std::move(unload));
+  if (Owns() && loaded_) {
+    Command unload;
+    unload.kind = Command::Kind::Unload;
+    Send(std::move(unload));
+  }
   open_ = false;
+  loaded_ = false;
+  payload_.reset();
+  displaced_position_ = 0;
+  displaced_ended_ = false;
   expected_position_ = 0;
 }
 
@@ -115,9 +158,11 @@ void SourcePlayer::Play() {
     if (Notify) notify_ = true;
     return;
   }
+  const bool ended = ReachedEnd();
+  Claim();
   Command play;
   play.kind = Command::Kind::Play;
-  if (ReachedEnd() && !repositioned_ && AutoRewind) {
+  if (ended && !repositioned_ && AutoRewind) {
     play.position = 0;
     expected_position_ = 0;
   } else {
@@ -146,6 +191,13 @@ void SourcePlayer::Stop() {
 void SourcePlayer::Seek(std::int64_t position) {
   if (!open_) throw MediaError("the player is not open: " + file_name_);
   if (position < 0) throw MediaError("negative position");
+  if (!loaded_) {
+    // Another player holds the source: only remember where to start.
+    displaced_position_ = position;
+    displaced_ended_ = false;
+    repositioned_ = true;
+    return;
+  }
   CutOff();
   Command seek;
   seek.kind = Command::Kind::Seek;

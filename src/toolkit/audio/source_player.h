@@ -40,6 +40,12 @@ class SourcePlayer : public tk::MediaPlayer {
  private:
   bool IsPlaying() const;
   bool ReachedEnd() const;
+  bool Owns() const { return source_.owner == this; }
+  // Takes the source over from the player that holds it, and gives it this
+  // player's file and position again if another player had taken it.
+  void Claim();
+  // Another player takes the source: cut off, keep the place for later.
+  void Displace();
   // Ends the current playback on request: notifies if it was to.
   void CutOff();
   void Send(Command command);
@@ -60,6 +66,10 @@ class SourcePlayer : public tk::MediaPlayer {
   bool notify_ = false;       // the current playback notifies when it ends
   std::uint64_t last_seq_ = 0;
   std::int64_t expected_position_ = 0;
+  std::shared_ptr<const void> payload_;  // the open file, decoded
+  bool loaded_ = false;                  // the source holds this player's file
+  bool displaced_ended_ = false;         // ReachedEnd() when displaced
+  std::int64_t displaced_position_ = 0;  // Position() when displaced
 };
 
 }  // namespace tk::audio
