@@ -48,11 +48,23 @@ std::string TByteFile::ReadString() {
   result.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     ReadByte();  // the first byte of a group carries nothing
-    std::string digits(5, ' ');
-    for (char& d : digits) d = static_cast<char>(ReadByte());
-    const auto value = tk::StrToInt(digits);
-    if (!value) throw EConvertError("'" + digits + "' is not a valid integer value");
-    result.push_back(static_cast<char>(tk::FromUnicode(static_cast<char16_t>(*value & 0xFFFF))));
+    char digits[5];
+    int value = 0;
+    bool plain = true;
+    for (char& d : digits) {
+      d = static_cast<char>(ReadByte());
+      plain = plain && d >= '0' && d <= '9';
+      value = value * 10 + (d - '0');
+    }
+    // Five plain digits are the rule; anything else goes through the full
+    // integer conversion, which also knows signs and hexadecimal.
+    if (!plain) {
+      const std::string text(digits, 5);
+      const auto parsed = tk::StrToInt(text);
+      if (!parsed) throw EConvertError("'" + text + "' is not a valid integer value");
+      value = *parsed;
+    }
+    result.push_back(static_cast<char>(tk::FromUnicode(static_cast<char16_t>(value & 0xFFFF))));
   }
   return result;
 }

@@ -1,6 +1,7 @@
 #include "content/helpers.h"
 
 #include <QImage>
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <vector>
@@ -113,12 +114,23 @@ void DrawButtonFace(tk::Image& image, const std::string& caption, tk::Colour tex
 
 int FitFontSize(int targetHeight, const std::string& fontName, tk::Canvas& canvas) {
   canvas.Font.Name = fontName;
-  int size = 1;
-  canvas.Font.Size = size;
   const std::string reference = GlyphText(1);
-  // Heights grow with the size; the bound only guards against a font that
-  // reports no height at all.
-  while (canvas.TextHeight(reference) < targetHeight && size < 4000) canvas.Font.Size = ++size;
+  const auto height = [&](int size) {
+    canvas.Font.Size = size;
+    return canvas.TextHeight(reference);
+  };
+  // The smallest size whose text height reaches the target, as counting up
+  // from 1 finds it. Heights grow in proportion to the size, so one
+  // measurement gives a close first guess and a few steps settle it. The
+  // bound only guards against a font that reports no height at all.
+  constexpr int kLargest = 4096;
+  if (targetHeight <= 1 || height(1) >= targetHeight) return 1;
+  const int probe = 64;
+  const int probeHeight = std::max(1, height(probe));
+  int size = std::clamp(static_cast<int>(static_cast<long long>(targetHeight) * probe / probeHeight), 1, kLargest);
+  while (size < kLargest && height(size) < targetHeight) ++size;
+  while (size > 1 && height(size - 1) >= targetHeight) --size;
+  canvas.Font.Size = size;
   return size;
 }
 

@@ -5,11 +5,13 @@
 #include <QFile>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
+#include <cmath>
 
 #include "toolkit/application.h"
 #include "toolkit/code_page.h"
@@ -51,11 +53,12 @@ Control::Control(Form* owner, std::string name, int left, int top, int width, in
     : Component(owner, std::move(name)), left_(left), top_(top), width_(width), height_(height) {}
 
 void Control::SetBounds(int left, int top, int width, int height) {
+  const QRect old = BoundsRect();
   left_ = left;
   top_ = top;
   width_ = std::max(0, width);
   height_ = std::max(0, height);
-  Invalidate();
+  if (Form* form = OwnerForm()) form->update(old.united(BoundsRect()));
 }
 
 void Control::SetVisible(bool visible) {
@@ -65,7 +68,7 @@ void Control::SetVisible(bool visible) {
 }
 
 void Control::Invalidate() {
-  if (Form* form = OwnerForm()) form->update();
+  if (Form* form = OwnerForm()) form->update(BoundsRect());
 }
 
 // ---- Image ------------------------------------------------------------------
@@ -95,6 +98,7 @@ bool Image::LoadPicture(const std::string& path) {
 void Image::SetPictureData(const QByteArray& svg) {
   picture_ = std::make_unique<QSvgRenderer>(svg);
   if (!picture_->isValid()) picture_.reset();
+  pictureCache_ = QImage();
   Invalidate();
 }
 
@@ -105,7 +109,19 @@ void Image::SetBounds(int left, int top, int width, int height) {
 
 void Image::Paint(QPainter& painter) {
   if (canvas_) canvas_->PaintTo(painter, Left(), Top());
-  if (picture_) picture_->render(&painter, QRectF(Left(), Top(), Width(), Height()));
+  if (!picture_ || Width() <= 0 || Height() <= 0) return;
+  // Vector pictures are rendered once for each size and pixel ratio.
+  const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+  const QSize pixels(static_cast<int>(std::ceil(Width() * dpr)), static_cast<int>(std::ceil(Height() * dpr)));
+  if (pictureCache_.size() != pixels) {
+    pictureCache_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    pictureCache_.fill(Qt::transparent);
+    QPainter p(&pictureCache_);
+    p.setRenderHint(QPainter::Antialiasing);
+    picture_->render(&p, QRectF(0, 0, pixels.width(), pixels.height()));
+    pictureCache_.setDevicePixelRatio(dpr);
+  }
+  painter.drawImage(QPoint(Left(), Top()), pictureCache_);
 }
 
 // ---- Label ------------------------------------------------------------------
@@ -426,13 +442,15 @@ bool Form::event(QEvent* event) {
   return QWidget::event(event);
 }
 
-void Form::paintEvent(QPaintEvent*) {
+void Form::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.fillRect(rect(), ToQColor(Color));
+  const QRect dirty = event->rect();
+  painter.fillRect(dirty, ToQColor(Color));
   if (surface_) surface_->PaintTo(painter, 0, 0);
+  // Only the controls that lie in the part to repaint.
   for (Component* c : Components()) {
     auto* control = dynamic_cast<Control*>(c);
-    if (control && control->Visible()) control->Paint(painter);
+    if (control && control->Visible() && control->BoundsRect().intersects(dirty)) control->Paint(painter);
   }
 }
 

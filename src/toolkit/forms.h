@@ -86,6 +86,7 @@ class Control : public Component {
   std::string Hint;
 
   virtual void Paint(QPainter& painter) = 0;
+  // Repaints the control's rectangle (after drawing on it).
   void Invalidate();
 
  private:
@@ -114,6 +115,7 @@ class Image : public Control {
  private:
   std::unique_ptr<tk::Canvas> canvas_;
   std::unique_ptr<QSvgRenderer> picture_;
+  QImage pictureCache_;  // the picture rendered at the control's size
 };
 
 enum class Alignment { Left, Right, Center };
