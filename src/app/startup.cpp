@@ -6,6 +6,7 @@
 #include "app/main_menu.h"
 #include "content/content_tables.h"
 #include "content/message_form.h"
+#include "exercises/multiple_choice/mc_form.h"
 #include "app/settings.h"
 #include "toolkit/application.h"
 #include "toolkit/help_viewer.h"
@@ -37,6 +38,7 @@ void CreateApplicationForms() {
   app.AddForm(frmMessage);
   frmAbout = tk::CreateForm<TfrmAbout>(nullptr);
   app.AddForm(frmAbout);
+  InstallMultipleChoice();
 }
 
 }  // namespace tamiro

@@ -227,6 +227,8 @@ void Timer::SetEnabled(bool enabled) {
   Restart();
 }
 
+int Timer::RemainingTime() const { return timer_->isActive() ? timer_->remainingTime() : -1; }
+
 void Timer::Restart() {
   timer_->stop();
   if (enabled_ && interval_ > 0) timer_->start(interval_);
@@ -328,16 +330,25 @@ void Form::Release() {
   ScheduleDestroy();
 }
 
-void Form::ScheduleDestroy() {
-  QTimer::singleShot(0, this, [this] {
-    // Handlers of this form still on the stack (nested event processing)
-    // must finish before the form goes away.
+void Form::ScheduleDestroy(int delay) {
+  // Code still running on this form (a handler that lets events be
+  // processed in the middle of its work) must finish before it goes away;
+  // until then the form looks again every few milliseconds.
+  QTimer::singleShot(delay, this, [this] {
     if (busy_ > 0) {
-      ScheduleDestroy();
+      ScheduleDestroy(10);
       return;
     }
     delete this;
   });
+}
+
+FormBusy::FormBusy(Form* form) : form_(form) {
+  if (form_) ++form_->busy_;
+}
+
+FormBusy::~FormBusy() {
+  if (form_) --form_->busy_;
 }
 
 Control* Form::ControlAt(int x, int y) const {

@@ -162,6 +162,8 @@ class Timer : public Component {
   void SetInterval(int milliseconds);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
+  // Milliseconds until the next tick; -1 when the timer does not run.
+  int RemainingTime() const;
   NotifyHandler OnTimer;
 
  private:
@@ -248,8 +250,9 @@ class Form : public QWidget, public Component {
 
  private:
   friend class Application;
+  friend class FormBusy;
   Control* ControlAt(int x, int y) const;
-  void ScheduleDestroy();
+  void ScheduleDestroy(int delay = 0);
   std::unique_ptr<tk::Canvas> surface_;
   Control* pressed_ = nullptr;
   bool pressedForm_ = false;
@@ -259,6 +262,20 @@ class Form : public QWidget, public Component {
   bool modal_ = false;
   int modalResult_ = mrNone;
   int busy_ = 0;
+};
+
+// Marks a form as in use while code outside its own handlers works on it
+// (the menu starting an exercise form): a release during that time waits
+// until the code is done.
+class FormBusy {
+ public:
+  explicit FormBusy(Form* form);
+  ~FormBusy();
+  FormBusy(const FormBusy&) = delete;
+  FormBusy& operator=(const FormBusy&) = delete;
+
+ private:
+  Form* form_;
 };
 
 // Creates a form owned by owner and runs its creation handler through the

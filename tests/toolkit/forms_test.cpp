@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
+#include <QTimer>
 #include <stdexcept>
 
 #include "support/test_support.h"
@@ -251,4 +252,21 @@ TEST_F(Forms, AnImageCanvasKeepsItsPixelsWhenTheControlChangesSize) {
   EXPECT_EQ(c.Image().pixelColor(60, 10), QColor(0, 0, 0));
   EXPECT_EQ(tk::PixelsForPoints(14), 19);
   EXPECT_EQ(tk::PixelsForPoints(12), 16);
+}
+
+TEST_F(Forms, CodeWorkingOnAFormKeepsItThroughAReleaseInNestedEvents) {
+  std::vector<std::string> log;
+  auto* menu = new tk::Form(nullptr, "menu", 640, 480);
+  tk::Application::Instance().AddForm(menu);
+  auto* form = new tk::Form(menu, "exercise", 640, 480);
+  new Counted(form, "child", log);
+  {
+    tk::FormBusy busy(form);  // as the menu does while it starts an exercise
+    QTimer::singleShot(0, [form] { form->Release(); });
+    Spin(40);  // events processed in the middle of the work: the release comes
+    EXPECT_TRUE(log.empty()) << "destroyed while code was still working on it";
+    EXPECT_TRUE(form->Released());
+  }
+  Spin(40);
+  EXPECT_EQ(log, std::vector<std::string>{"child"});
 }

@@ -1,7 +1,7 @@
 // Renders one of the program's screens at a chosen screen size to a PNG, the
 // way a child would see it, without a display.
 //
-//   tamiro_screenshot --screen menu|help --size 1024x768 [--dpr 2] [--language N]
+//   tamiro_screenshot --screen menu|help|mc1..mc6 [--mark right|wrong|both] --size 1024x768 [--dpr 2] [--language N]
 //                     [--capital] --out menu.png
 //
 // The program directory is the build's (the folder holding the program and
@@ -18,6 +18,7 @@
 
 #include "app/main_menu.h"
 #include "app/startup.h"
+#include "exercises/multiple_choice/mc_form.h"
 #include "toolkit/application.h"
 #include "toolkit/platform.h"
 #include "toolkit/profile.h"
@@ -26,7 +27,7 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: tamiro_screenshot --screen menu|help --size WxH [--dpr R] [--language N] [--capital]\n"
+               "usage: tamiro_screenshot --screen menu|help|mc1..mc6 [--mark right|wrong|both] --size WxH [--dpr R] [--language N] [--capital]\n"
                "                         [--program-dir DIR] --out FILE.png\n");
   return 2;
 }
@@ -34,7 +35,7 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  std::string screen = "menu", size = "1024x768", out, programDir = TAMIRO_PROGRAM_DIR;
+  std::string screen = "menu", size = "1024x768", out, programDir = TAMIRO_PROGRAM_DIR, mark;
   double dpr = 1.0;
   int language = 1;
   bool capital = false;
@@ -48,6 +49,7 @@ int main(int argc, char* argv[]) {
     else if (arg == "--capital") capital = true;
     else if (arg == "--program-dir") programDir = next();
     else if (arg == "--out") out = next();
+    else if (arg == "--mark") mark = next();
     else return Usage();
   }
   int width = 0, height = 0;
@@ -88,6 +90,18 @@ int main(int argc, char* argv[]) {
   window->show();
   if (screen == "menu") {
     tamiro::frmHuvudmeny->Show();
+  } else if (screen.size() == 3 && screen.rfind("mc", 0) == 0 && screen[2] >= '1' && screen[2] <= '6') {
+    // A multiple-choice exercise, optionally with the right answer and a
+    // wrong one marked.
+    tamiro::frmHuvudmeny->Show();
+    tamiro::LaunchMultipleChoice(tamiro::frmHuvudmeny, screen[2] - '0');
+    namespace mc = tamiro::mc;
+    if (mark == "right" || mark == "both")
+      tamiro::frmOvMC->CheckAnswer(mc::AnswerImages[static_cast<std::size_t>(mc::RightSlot)], mc::RightSlot);
+    if (mark == "wrong" || mark == "both") {
+      const int wrong = mc::RightSlot % 4 + 1;
+      tamiro::frmOvMC->CheckAnswer(mc::AnswerImages[static_cast<std::size_t>(wrong)], wrong);
+    }
   } else if (screen == "help") {
     tamiro::frmHuvudmeny->Show();
     app.ShowHelp(tamiro::frmHuvudmeny->HelpContext);

@@ -1,0 +1,222 @@
+#include "exercises/multiple_choice/mc_form.h"
+
+#include <cmath>
+
+#include "app/main_menu.h"
+#include "content/content_tables.h"
+#include "content/helpers.h"
+#include "toolkit/application.h"
+#include "toolkit/code_page.h"
+
+namespace tamiro {
+
+TfrmOvMC* frmOvMC = nullptr;
+
+namespace mc {
+int Exercise = 0;
+std::array<tk::Image*, 5> AnswerImages{};
+std::array<int, 5> AnswerValues{};
+std::array<std::string, 5> AnswerTexts{};
+std::array<tk::Colour, 5> AnswerColours{};
+int RightSlot = 0;
+std::string AnswerFont;
+int AnswerFontSize = 0;
+int MarkFontSize = 0;
+bool Easy = false;
+bool LevelChoice = false;
+int ObjectCount = 0;
+int PictureId = 0;
+int ObjectSize = 0;
+tk::Colour ObjectColour = 0;
+std::array<Point, 10> ObjectPositions{};
+int OperandA = 0, OperandB = 0;
+int PreviousCount = 0, PreviousPicture = 0, PreviousA = 0, PreviousB = 0;
+std::string AnswerWord;
+}  // namespace mc
+
+using namespace mc;
+
+namespace {
+constexpr tk::Colour kWhite = 0xFFFFFF;
+constexpr tk::Colour kNavy = 0x800000;
+constexpr char kRightMark = static_cast<char>(254);
+constexpr char kWrongMark = static_cast<char>(255);
+}  // namespace
+
+TfrmOvMC::TfrmOvMC(tk::Component* owner) : tk::Form(owner, "frmOvMC", 640, 480) {
+  Tag = 26;
+  HelpContext = 101;
+  KeyPreview = true;
+  lblRubrik = new tk::Label(this, "lblRubrik", 4, 4, 629, 41);
+  lblRubrik->Font = {"Tamiro3", 16, 0};  // 21-pixel letters
+  lblRubrik->FontColour = kWhite;
+  lblRubrik->Align = tk::Alignment::Center;
+  Image1 = new tk::Image(this, "Image1", 4, 48, 629, 297);
+  imgSvar[1] = new tk::Image(this, "imgSvar1", 16, 348, 121, 124);
+  imgSvar[2] = new tk::Image(this, "imgSvar2", 144, 348, 117, 124);
+  imgSvar[3] = new tk::Image(this, "imgSvar3", 376, 348, 121, 124);
+  imgSvar[4] = new tk::Image(this, "imgSvar4", 504, 348, 119, 124);
+  imgSvar[5] = new tk::Image(this, "imgSvar5", 132, 156, 180, 153);
+  imgSvar[6] = new tk::Image(this, "imgSvar6", 324, 156, 180, 153);
+  imgSvar[7] = new tk::Image(this, "imgSvar7", 64, 320, 180, 154);
+  imgSvar[8] = new tk::Image(this, "imgSvar8", 388, 320, 180, 154);
+  imgBild1 = new tk::Image(this, "imgBild1", 268, 300, 93, 65);
+  imgHard = new tk::Image(this, "imgHard", 268, 364, 97, 21);
+  imgEasy = new tk::Image(this, "imgEasy", 268, 384, 97, 21);
+  imgHelp = new tk::Image(this, "imgHelp", 264, 412, 105, 29);
+  imgExit = new tk::Image(this, "imgExit", 264, 444, 105, 29);
+  tmrNew = new tk::Timer(this, "tmrNew");
+  tmrNew->SetInterval(1000);
+  tmrNew->SetEnabled(false);
+
+  // Slots 1 and 5, 2 and 6, ... answer alike, in whichever layout is shown.
+  for (int i = 1; i <= 8; ++i) {
+    tk::Image* image = imgSvar[static_cast<std::size_t>(i)];
+    const int slot = (i - 1) % 4 + 1;
+    image->OnClick = [this, image, slot] { CheckAnswer(image, slot); };
+  }
+  imgEasy->OnClick = [this] { imgEasyClick(); };
+  imgHard->OnClick = [this] { imgHardClick(); };
+  imgHelp->OnClick = [this] { imgHelpClick(); };
+  imgExit->OnClick = [this] { imgExitClick(); };
+  tmrNew->OnTimer = [this] { tmrNewTimer(); };
+  OnCreate = [this] { FormCreate(); };
+  OnShow = [this] { FormShow(); };
+  OnKeyPress = [this](char key) { FormKeyPress(key); };
+}
+
+TfrmOvMC::~TfrmOvMC() {
+  if (frmOvMC == this) frmOvMC = nullptr;
+  // The state outlives the form: it must not point into it.
+  for (auto& image : AnswerImages)
+    if (image && image->Owner() == this) image = nullptr;
+}
+
+void TfrmOvMC::FormCreate() {
+  ScaleForm(*this);
+  lblRubrik->Font.Name = ExerciseFont;
+}
+
+void TfrmOvMC::Start(int exercise) {
+  ClearImage(*imgBild1);
+  Exercise = exercise;
+  switch (exercise) {
+    case 1:
+      lblRubrik->Caption.clear();
+      LevelChoice = false;
+      break;
+    case 2:
+    case 3:
+    case 4: {
+      lblRubrik->Caption = "~~~~~   " + LangStrings[static_cast<std::size_t>(exercise)] + "   ~~~~~";
+      LevelChoice = true;
+      const tk::Colour colour = exercise == 2 ? Pictures[2].Colour : exercise == 3 ? 0xFF8020 : 0x20FFFF;
+      DrawButtonFace(*imgBild1, GlyphText(2), colour, SymbolFont, 2 * LargeFontSize, -1, 3);
+      break;
+    }
+    default:
+      lblRubrik->Caption = "~~~~~~~~~~~~~~~~~~~~";
+      LevelChoice = false;
+      break;
+  }
+  lblRubrik->Invalidate();
+  const bool large = exercise == 2 || exercise == 3 || exercise == 4 || exercise == 6;
+  const int first = large ? 5 : 1;
+  for (int k = 1; k <= 4; ++k) AnswerImages[static_cast<std::size_t>(k)] = imgSvar[static_cast<std::size_t>(first + k - 1)];
+  for (int i = 1; i <= 8; ++i) imgSvar[static_cast<std::size_t>(i)]->SetVisible(large ? i >= 5 : i <= 4);
+  MarkFontSize = (large ? 3 : 2) * LargeFontSize;
+  imgBild1->SetVisible(large);
+  Image1->SetHeight(AnswerImages[1]->Top() - Image1->Top() - 2);
+  Easy = true;
+  DrawLevelButtons();
+  Show();
+  NewQuestion();
+}
+
+void TfrmOvMC::FormShow() {
+  StopMusic();
+  ClearImage(*Image1);
+  for (int k = 1; k <= 4; ++k) ClearImage(*AnswerImages[static_cast<std::size_t>(k)]);
+  DrawButtonFace(*imgHelp, LangStrings[14], kWhite, ExerciseFont, ButtonFontSize, 30, 1);
+  DrawButtonFace(*imgExit, LangStrings[15], kWhite, ExerciseFont, ButtonFontSize, 30, 1);
+}
+
+void TfrmOvMC::DrawLevelButtons() {
+  imgEasy->SetVisible(LevelChoice);
+  imgHard->SetVisible(LevelChoice);
+  if (!LevelChoice) return;
+  DrawButtonFace(*imgEasy, LangStrings[19], Easy ? kWhite : kNavy, ExerciseFont, ButtonFontSize, -1, 3);
+  DrawButtonFace(*imgHard, LangStrings[20], Easy ? kNavy : kWhite, ExerciseFont, ButtonFontSize, -1, 3);
+}
+
+void TfrmOvMC::imgEasyClick() {
+  Easy = true;
+  DrawLevelButtons();
+}
+
+void TfrmOvMC::imgHardClick() {
+  Easy = false;
+  DrawLevelButtons();
+}
+
+void TfrmOvMC::CheckAnswer(tk::Image* image, int slot) {
+  if (!image) return;
+  if (slot == RightSlot) {
+    PlaySound("DROPP1.WAV");
+    DrawButtonFace(*image, std::string(1, kRightMark), 0x008000, SymbolFont, MarkFontSize, 90, 2);
+    if (!tmrNew->Enabled()) tmrNew->SetEnabled(true);
+    if (Exercise == 5) {
+      ClearQuestionArea();
+      const int w = Image1->Width(), h = Image1->Height();
+      DrawTextCentred(w / 2, static_cast<int>(std::trunc(h * 0.3)), *Image1, GlyphText(PictureId),
+                      PictureId >= 1 && PictureId <= kPictureCount ? Pictures[static_cast<std::size_t>(PictureId)].Colour : kWhite,
+                      SymbolFont, 5 * LargeFontSize);
+      DrawTextCentred(w / 2, static_cast<int>(std::trunc(h * 0.8)), *Image1, AnswerWord, kWhite, ExerciseFont,
+                      static_cast<int>(std::trunc(LargeFontSize * 1.5)));
+    }
+  } else {
+    PlaySound("BRUPP1.WAV");
+    DrawButtonFace(*image, std::string(1, kWrongMark), 0x0000FF, SymbolFont, MarkFontSize, 90, 2);
+  }
+}
+
+void TfrmOvMC::tmrNewTimer() {
+  tmrNew->SetEnabled(false);
+  NewQuestion();
+}
+
+void TfrmOvMC::FormKeyPress(char key) {
+  const char typed = tk::UpperCase(std::string(1, key))[0];
+  for (int k = 1; k <= 4; ++k) {
+    const std::string& text = AnswerTexts[static_cast<std::size_t>(k)];
+    if (text.size() == 1 && text[0] == typed) CheckAnswer(AnswerImages[static_cast<std::size_t>(k)], k);
+  }
+}
+
+void TfrmOvMC::imgHelpClick() {
+  PlaySound("KLICK3.WAV");
+  tk::Application::Instance().ShowHelp(HelpContext);
+}
+
+void TfrmOvMC::imgExitClick() {
+  PlaySound("KLICK3.WAV");
+  Release();
+}
+
+void TfrmOvMC::ClearQuestionArea() {
+  tk::Canvas& canvas = Image1->Canvas();
+  canvas.Brush.Clear = false;
+  canvas.Brush.Color = 0;
+  canvas.FillRect(0, 0, Image1->Width(), Image1->Height());
+}
+
+void InstallMultipleChoice() {
+  LaunchMultipleChoice = [](tk::Form* menu, int exercise) {
+    TfrmOvMC* form = tk::CreateForm<TfrmOvMC>(menu);
+    frmOvMC = form;
+    tk::FormBusy busy(form);
+    form->Start(exercise);
+  };
+}
+
+}  // namespace tamiro
