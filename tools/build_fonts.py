@@ -185,8 +185,32 @@ def build_reading_font(out_path):
     # fonts for a script by these bits): Latin 1 and Latin 2.
     font["OS/2"].ulCodePageRange1 = (1 << 0) | (1 << 1)
     font["OS/2"].ulCodePageRange2 = 0
+    fit_line_to_glyphs(font)
     font.save(out_path)
     return source
+
+
+def fit_line_to_glyphs(font):
+    """Andika's line leaves room for stacked diacritics of scripts the subset
+    no longer has (1.6 em). The program draws labels of a fixed height from
+    their top, so a line only as high as the subset's own glyphs keeps every
+    letter inside its label: from the tallest glyph to the lowest, with a
+    little room, and no line gap."""
+    glyf = font["glyf"]
+    tops, bottoms = [], []
+    for name in font.getGlyphOrder():
+        g = glyf[name]
+        if g.numberOfContours == 0:
+            continue
+        g.recalcBounds(glyf)
+        tops.append(g.yMax)
+        bottoms.append(g.yMin)
+    room = font["head"].unitsPerEm // 100
+    ascent, descent = max(tops) + room, min(bottoms) - room
+    hhea, os2 = font["hhea"], font["OS/2"]
+    hhea.ascent, hhea.descent, hhea.lineGap = ascent, descent, 0
+    os2.sTypoAscender, os2.sTypoDescender, os2.sTypoLineGap = ascent, descent, 0
+    os2.usWinAscent, os2.usWinDescent = ascent, -descent
 
 
 # --------------------------------------------------------------------------

@@ -65,7 +65,9 @@ tk::Shape* Tile(tk::Form* form, const char* name, int left, int top, int width, 
 // A tile label: white, transparent, 19-pixel letters (14 points).
 tk::Label* TileLabel(tk::Form* form, const char* name, int tag, const char* caption, int left, int top, int width,
                      tk::Alignment align) {
-  auto* label = new tk::Label(form, name, left, top, width, 30);
+  // As high as the tile below the label's top, so that the letters fit at any
+  // screen shape.
+  auto* label = new tk::Label(form, name, left, top, width, 44);
   label->Tag = tag;
   label->Caption = tk::FromQString(QString::fromUtf8(caption), tk::CodePage::Windows1252);
   label->Font = {"Tamiro3", 14, 0};

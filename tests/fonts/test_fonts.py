@@ -81,6 +81,22 @@ class ReadingFontTest(unittest.TestCase):
                 empty.append("U+%04X" % ord(c))
         self.assertEqual(sorted(empty), [])
 
+    def test_line_is_only_as_high_as_its_glyphs(self):
+        # Labels are drawn from their top at a fixed height: every letter must
+        # lie inside the line, and the line must not carry room for scripts
+        # the subset does not have.
+        hhea, os2 = self.font["hhea"], self.font["OS/2"]
+        upem = self.font["head"].unitsPerEm
+        self.assertLessEqual((hhea.ascent - hhea.descent) / upem, 1.35)
+        self.assertEqual((os2.usWinAscent, -os2.usWinDescent), (hhea.ascent, hhea.descent))
+        for c in printable("cp1252") | printable("cp1250"):
+            box = bounds(self.font, self.cmap[ord(c)])
+            if box is None:
+                continue
+            with self.subTest(char="U+%04X" % ord(c)):
+                self.assertLessEqual(box[3], hhea.ascent)
+                self.assertGreaterEqual(box[1], hhea.descent)
+
     def test_is_a_subset(self):
         # Andika has thousands of characters; the subset keeps the Latin ones
         # the languages need (plus what its layout features reach).
