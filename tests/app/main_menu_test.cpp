@@ -9,7 +9,7 @@
 #include "app/startup.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
-#include "support/fake_player.h"
+#include "support/program_fixture.h"
 #include "support/test_support.h"
 #include "toolkit/application.h"
 #include "toolkit/media.h"
@@ -24,22 +24,11 @@ namespace {
 
 // The menu on the built program's own assets, with settings of its own and
 // recording players.
-class Menu : public ::testing::Test {
+class Menu : public testing_support::ProgramFixture {
  protected:
   void SetUp() override {
-    Messages().clear();
-    tk::SetExecutablePathOverride(std::string(TAMIRO_PROGRAM_DIR) + "/tamiro");
-    tk::SetSettingsFileOverride(settings.filePath("TAMIRO.INI").toStdString());
-    tk::ProfileFile(settings.filePath("TAMIRO.INI").toStdString()).WriteString("Options", "Language", "1");
-    tk::SetMediaPlayerFactory([this](tk::MediaKind kind) -> std::unique_ptr<tk::MediaPlayer> {
-      auto player = std::make_unique<FakePlayer>();
-      (kind == tk::MediaKind::Music ? music : effects) = player.get();
-      return player;
-    });
-    PrepareFonts();
-    CreateApplicationForms();
+    StartProgram();
     menu = frmHuvudmeny;
-    menu->Show();
     launches.clear();
     LaunchMultipleChoice = [this](tk::Form*, int n) { launches.push_back("mc " + std::to_string(n)); };
     LaunchMemory = [this](tk::Form*, int n) { launches.push_back("memory " + std::to_string(n)); };
@@ -49,12 +38,7 @@ class Menu : public ::testing::Test {
   }
   void TearDown() override {
     LaunchMultipleChoice = LaunchMemory = LaunchRain = LaunchHangman = nullptr;
-    tk::Application::Instance().HelpViewer = nullptr;
-    tk::Application::Instance().DestroyForms();
-    tk::SetMediaPlayerFactory(nullptr);
-    tk::SetExecutablePathOverride(std::nullopt);
-    tk::SetSettingsFileOverride(std::nullopt);
-    Music = Sounds = true;
+    ProgramFixture::TearDown();
   }
   // A press on a control, as the user makes it: at a point of the form.
   void Press(int x, int y, tk::MouseButton b = tk::MouseButton::Left) {
@@ -62,13 +46,8 @@ class Menu : public ::testing::Test {
     menu->DeliverMouseUp(b, 0, x, y);
   }
   QPoint Centre(tk::Control* c) { return c->BoundsRect().center(); }
-  int Clicks() const { return static_cast<int>(std::count(effects->log.begin(), effects->log.end(), "open KLICK3.WAV") +
-                                               std::count(effects->log.begin(), effects->log.end(), "play")) ; }
 
-  QTemporaryDir settings;
   TfrmHuvudmeny* menu = nullptr;
-  FakePlayer* music = nullptr;
-  FakePlayer* effects = nullptr;
   std::vector<std::string> launches;
 };
 

@@ -21,11 +21,13 @@
 #include <string>
 #include <vector>
 
+#include "event_loop.h"
 #include "audio_players.h"
 #include "sound_files.h"
 
 extern char** environ;
 
+using tamiro_test::SpinUntil;
 using tamiro_test::TempDir;
 using tk::MediaMode;
 
@@ -88,18 +90,6 @@ class Child {
   pid_t pid_ = -1;
 };
 
-// Runs the event loop for a while, or until done() holds.
-template <typename Done>
-bool SpinUntil(Done done, int timeout_ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeout_ms) return false;
-    QCoreApplication::processEvents();
-    QThread::msleep(2);
-  }
-  return true;
-}
 void Spin(int ms) {
   SpinUntil([] { return false; }, ms);
 }

@@ -12,26 +12,16 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "event_loop.h"
 #include "audio_players.h"
 #include "sound_files.h"
 
+using tamiro_test::SpinUntil;
 using tamiro_test::TempDir;
 using tk::MediaMode;
 
 namespace {
 
-// Runs the event loop until done() or the time runs out.
-template <typename Done>
-bool SpinUntil(Done done, int timeout_ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeout_ms) return false;
-    QCoreApplication::processEvents();
-    QThread::msleep(5);
-  }
-  return true;
-}
 
 void UseServerAt(const TempDir& dir, const std::string& socket) {
   std::ofstream(dir.File("client.conf")) << "autospawn = no\n";

@@ -11,7 +11,7 @@
 #include "content/content_tables.h"
 #include "content/helpers.h"
 #include "exercises/multiple_choice/mc_form.h"
-#include "support/fake_player.h"
+#include "support/program_fixture.h"
 #include "support/test_support.h"
 #include "toolkit/application.h"
 #include "toolkit/media.h"
@@ -45,31 +45,11 @@ bool Red(QRgb p) { return qRed(p) > 150 && qGreen(p) < 60 && qBlue(p) < 60; }
 
 // The multiple-choice form on the program's own assets, started from the
 // menu with recording players and a clock that moves on at every reading.
-class MultipleChoice : public ::testing::Test {
+class MultipleChoice : public testing_support::ProgramFixture {
  protected:
   void SetUp() override {
-    Messages().clear();
-    tk::SetExecutablePathOverride(std::string(TAMIRO_PROGRAM_DIR) + "/tamiro");
-    tk::SetSettingsFileOverride(settings.filePath("TAMIRO.INI").toStdString());
-    tk::ProfileFile(settings.filePath("TAMIRO.INI").toStdString()).WriteString("Options", "Language", "1");
     tk::SetClockOverride([this] { return clock += 7919; });
-    tk::SetMediaPlayerFactory([this](tk::MediaKind kind) -> std::unique_ptr<tk::MediaPlayer> {
-      auto player = std::make_unique<FakePlayer>();
-      (kind == tk::MediaKind::Music ? music : effects) = player.get();
-      return player;
-    });
-    PrepareFonts();
-    CreateApplicationForms();
-    frmHuvudmeny->Show();
-  }
-  void TearDown() override {
-    tk::Application::Instance().DestroyForms();
-    tk::SetMediaPlayerFactory(nullptr);
-    tk::SetClockOverride(nullptr);
-    tk::SetScreenOverride(std::nullopt);
-    tk::SetExecutablePathOverride(std::nullopt);
-    tk::SetSettingsFileOverride(std::nullopt);
-    Capital = false;
+    StartProgram();
   }
   TfrmOvMC* Launch(int exercise) {
     LaunchMultipleChoice(frmHuvudmeny, exercise);
@@ -103,10 +83,7 @@ class MultipleChoice : public ::testing::Test {
     }
   }
 
-  QTemporaryDir settings;
   std::int64_t clock = 0;
-  FakePlayer* music = nullptr;
-  FakePlayer* effects = nullptr;
 };
 
 }  // namespace
