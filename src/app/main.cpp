@@ -3,15 +3,14 @@
 #include <QApplication>
 
 #include "app/startup.h"
-#include "toolkit/audio/audio_players.h"
+#include "content/content_tables.h"
 #include "toolkit/application.h"
-#include "toolkit/media.h"
+#include "toolkit/deferred_audio.h"
 
 int main(int argc, char* argv[]) {
   QApplication qapp(argc, argv);
-  tk::SetMediaPlayerFactory([](tk::MediaKind kind) {
-    return kind == tk::MediaKind::Music ? tk::CreateMusicPlayer() : tk::CreateEffectsPlayer();
-  });
+  tk::LoadAudioModuleInBackground(tamiro::ProgramFile("libtamiro_audio.so"));
+  tk::SetMediaPlayerFactory(tk::CreateDeferredPlayer);
   tamiro::PrepareFonts();
   tamiro::CreateApplicationForms();
   auto& app = tk::Application::Instance();

@@ -1,0 +1,31 @@
+#pragma once
+// The audio players live in a module of their own (with the synthesizer, the
+// sound-file reader and the sound server client behind them), loaded on a
+// background thread while the program starts, so that none of it delays the
+// first frame. Players made before the module is there work at once: they
+// keep what they are asked to do and hand it over to the real players when
+// the module has loaded. A module that cannot be loaded means silence.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "toolkit/media.h"
+
+namespace tk {
+
+// Starts loading the module; the hand-over happens on the user-interface
+// thread once it is loaded.
+void LoadAudioModuleInBackground(const std::string& path);
+
+// A player that hands over to the module's player when the module is there.
+std::unique_ptr<MediaPlayer> CreateDeferredPlayer(MediaKind kind);
+
+// Gives every waiting player its real player from this factory (the module's,
+// or a test's).
+void HandOverDeferredPlayers(const MediaPlayerFactory& factory);
+
+// True once the module's players have taken over.
+bool AudioModuleLoaded();
+
+}  // namespace tk
