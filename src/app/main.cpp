@@ -9,11 +9,13 @@
 
 int main(int argc, char* argv[]) {
   QApplication qapp(argc, argv);
-  tk::LoadAudioModuleInBackground(tamiro::ProgramFile("libtamiro_audio.so"));
   tk::SetMediaPlayerFactory(tk::CreateDeferredPlayer);
   tamiro::PrepareFonts();
   tamiro::CreateApplicationForms();
   auto& app = tk::Application::Instance();
+  // The sound comes a moment after the menu: the audio module loads once the
+  // menu is on the screen, and the music starts then.
+  app.OnFirstShown = [] { tk::LoadAudioModuleInBackground(tamiro::ProgramFile("libtamiro_audio.so")); };
   app.Run();
   app.Shutdown();
   return 0;

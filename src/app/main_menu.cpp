@@ -179,6 +179,7 @@ TfrmHuvudmeny::TfrmHuvudmeny(tk::Component* owner)
   }
   imgTamiro->OnClick = [this] { imgTamiroClick(); };
   OnMouseDown = [this](tk::MouseButton b, int shift, int x, int y) { FormMouseDown(b, shift, x, y); };
+  LoadArtwork();
   OnCreate = [this] { FormCreate(); };
   OnShow = [this] { FormShow(); };
   OnActivate = [this] { FormActivate(); };
@@ -205,10 +206,21 @@ void TfrmHuvudmeny::FormCreate() {
   LoadPictureCatalogue();
 }
 
+void TfrmHuvudmeny::LoadArtwork() {
+  // The strip and the mascot belong to the menu's design. They are drawn at
+  // the size the menu will give them on this screen while the rest of the
+  // program starts.
+  const tk::ScreenInfo screen = tk::Screen();
+  const double dpr = devicePixelRatioF();
+  for (auto [image, file] : {std::pair{Image1, "strip.svg"}, std::pair{imgTamiro, "mascot.svg"}}) {
+    if (!image->LoadPicture(ProgramFile(file))) continue;
+    image->PreparePicture(RoundHalfEven(screen.width / 640.0 * image->Width()),
+                          RoundHalfEven(screen.height / 480.0 * image->Height()), dpr);
+  }
+}
+
 void TfrmHuvudmeny::FormShow() {
   ScaleForm(*this);
-  Image1->LoadPicture(ProgramFile("strip.svg"));
-  imgTamiro->LoadPicture(ProgramFile("mascot.svg"));
   LargeFontSize = FitFontSize(Height() / 10, "Arial", imgTest->Canvas());
   ButtonFontSize = FitFontSize(Height() / 30, "Arial", imgTest->Canvas());
   struct IconSpec {

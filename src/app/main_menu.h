@@ -29,6 +29,7 @@ class TfrmHuvudmeny : public tk::Form {
   ~TfrmHuvudmeny() override;
 
   void FormCreate();
+  void LoadArtwork();
   void FormShow();
   void FormMouseDown(tk::MouseButton button, int shift, int x, int y);
   void FormActivate();

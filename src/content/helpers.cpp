@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cfenv>
 #include <cmath>
+#include <map>
 #include <vector>
 
 #include "app/main_menu.h"
@@ -120,14 +121,17 @@ int FitFontSize(int targetHeight, const std::string& fontName, tk::Canvas& canva
     return canvas.TextHeight(reference);
   };
   // The smallest size whose text height reaches the target, as counting up
-  // from 1 finds it. Heights grow in proportion to the size, so one
-  // measurement gives a close first guess and a few steps settle it. The
-  // bound only guards against a font that reports no height at all.
+  // from 1 finds it. Heights grow in proportion to the size, so the height
+  // at one size (measured once per font) gives a close first guess and a
+  // step or two settle it. The bound only guards against a font that reports
+  // no height at all.
   constexpr int kLargest = 4096;
-  if (targetHeight <= 1 || height(1) >= targetHeight) return 1;
-  const int probe = 64;
-  const int probeHeight = std::max(1, height(probe));
-  int size = std::clamp(static_cast<int>(static_cast<long long>(targetHeight) * probe / probeHeight), 1, kLargest);
+  constexpr int kProbe = 64;
+  if (targetHeight <= 1) return 1;
+  static std::map<std::string, int> probeHeights;
+  auto probe = probeHeights.find(fontName);
+  if (probe == probeHeights.end()) probe = probeHeights.emplace(fontName, std::max(1, height(kProbe))).first;
+  int size = std::clamp(static_cast<int>(static_cast<long long>(targetHeight) * kProbe / probe->second), 1, kLargest);
   while (size < kLargest && height(size) < targetHeight) ++size;
   while (size > 1 && height(size - 1) >= targetHeight) --size;
   canvas.Font.Size = size;

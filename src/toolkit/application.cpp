@@ -85,6 +85,8 @@ int Application::Run() {
   window->activateWindow();
   window->setFocus();
   if (mainForm_ && !terminated_) mainForm_->Show();
+  ProcessMessages();  // the first frame
+  if (OnFirstShown) OnFirstShown();
   while (!terminated_) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
   DestroyForms();
   return 0;

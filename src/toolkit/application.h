@@ -30,6 +30,9 @@ class Application {
   // Shows the main form and runs the message loop until the main form
   // closes. Returns the exit code.
   int Run();
+  // Runs once the main form is first on the screen: work that the first
+  // frame need not wait for.
+  std::function<void()> OnFirstShown;
   void Terminate();
   bool Terminated() const { return terminated_; }
 

@@ -98,8 +98,38 @@ bool Image::LoadPicture(const std::string& path) {
 void Image::SetPictureData(const QByteArray& svg) {
   picture_ = std::make_unique<QSvgRenderer>(svg);
   if (!picture_->isValid()) picture_.reset();
+  pictureData_ = picture_ ? svg : QByteArray();
   pictureCache_ = QImage();
+  prepared_ = {};
   Invalidate();
+}
+
+namespace {
+QImage RenderPicture(QSvgRenderer& renderer, QSize pixels, double dpr) {
+  QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  renderer.render(&p, QRectF(0, 0, pixels.width(), pixels.height()));
+  p.end();
+  image.setDevicePixelRatio(dpr);
+  return image;
+}
+
+QSize PixelSize(int width, int height, double dpr) {
+  return QSize(static_cast<int>(std::ceil(width * dpr)), static_cast<int>(std::ceil(height * dpr)));
+}
+}  // namespace
+
+void Image::PreparePicture(int width, int height, double devicePixelRatio) {
+  if (pictureData_.isEmpty() || width <= 0 || height <= 0) return;
+  const QSize pixels = PixelSize(width, height, devicePixelRatio);
+  // The worker renders with a renderer of its own, from its own copy of the
+  // picture.
+  prepared_ = std::async(std::launch::async, [data = pictureData_, pixels, devicePixelRatio] {
+    QSvgRenderer renderer(data);
+    return RenderPicture(renderer, pixels, devicePixelRatio);
+  });
 }
 
 void Image::SetBounds(int left, int top, int width, int height) {
@@ -112,15 +142,12 @@ void Image::Paint(QPainter& painter) {
   if (!picture_ || Width() <= 0 || Height() <= 0) return;
   // Vector pictures are rendered once for each size and pixel ratio.
   const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-  const QSize pixels(static_cast<int>(std::ceil(Width() * dpr)), static_cast<int>(std::ceil(Height() * dpr)));
-  if (pictureCache_.size() != pixels) {
-    pictureCache_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-    pictureCache_.fill(Qt::transparent);
-    QPainter p(&pictureCache_);
-    p.setRenderHint(QPainter::Antialiasing);
-    picture_->render(&p, QRectF(0, 0, pixels.width(), pixels.height()));
-    pictureCache_.setDevicePixelRatio(dpr);
+  const QSize pixels = PixelSize(Width(), Height(), dpr);
+  if (prepared_.valid()) {
+    QImage ready = prepared_.get();
+    if (ready.size() == pixels) pictureCache_ = std::move(ready);
   }
+  if (pictureCache_.size() != pixels) pictureCache_ = RenderPicture(*picture_, pixels, dpr);
   painter.drawImage(QPoint(Left(), Top()), pictureCache_);
 }
 

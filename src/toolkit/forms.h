@@ -13,6 +13,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -108,6 +109,9 @@ class Image : public Control {
   // Shows a vector picture (SVG), stretched to the control, over the canvas.
   bool LoadPicture(const std::string& path);
   void SetPictureData(const QByteArray& svg);
+  // Starts rendering the picture for a size the control is about to take, on
+  // a worker thread, so that its first painting finds it ready.
+  void PreparePicture(int width, int height, double devicePixelRatio);
 
   void SetBounds(int left, int top, int width, int height) override;
   void Paint(QPainter& painter) override;
@@ -115,7 +119,9 @@ class Image : public Control {
  private:
   std::unique_ptr<tk::Canvas> canvas_;
   std::unique_ptr<QSvgRenderer> picture_;
+  QByteArray pictureData_;
   QImage pictureCache_;  // the picture rendered at the control's size
+  std::future<QImage> prepared_;
 };
 
 enum class Alignment { Left, Right, Center };

@@ -270,3 +270,25 @@ TEST_F(Forms, CodeWorkingOnAFormKeepsItThroughAReleaseInNestedEvents) {
   Spin(40);
   EXPECT_EQ(log, std::vector<std::string>{"child"});
 }
+
+TEST_F(Forms, VectorPicturesAreStretchedToTheirControlWhetherPreparedOrNot) {
+  auto* form = new tk::Form(nullptr, "form", 200, 100);
+  tk::Application::Instance().AddForm(form);
+  const QByteArray svg =
+      "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 10'><rect x='0' y='0' width='5' height='10' "
+      "fill='#ff0000'/></svg>";
+  auto* prepared = new tk::Image(form, "Image1", 0, 0, 40, 80);
+  prepared->SetPictureData(svg);
+  prepared->PreparePicture(40, 80, 1.0);
+  auto* guessedWrong = new tk::Image(form, "imgTamiro", 100, 0, 60, 60);
+  guessedWrong->SetPictureData(svg);
+  guessedWrong->PreparePicture(30, 30, 1.0);  // the control got another size
+  form->Show();
+  const QImage shot = form->grab().toImage();
+  // The left half of each picture is red, the right half transparent (black
+  // form beneath), at the control's own size.
+  EXPECT_EQ(shot.pixelColor(10, 70), QColor(255, 0, 0));
+  EXPECT_EQ(shot.pixelColor(30, 70), QColor(0, 0, 0));
+  EXPECT_EQ(shot.pixelColor(125, 50), QColor(255, 0, 0));
+  EXPECT_EQ(shot.pixelColor(140, 50), QColor(0, 0, 0));
+}
