@@ -204,12 +204,10 @@ void Shape::Paint(QPainter& painter) {
     painter.setPen(Qt::NoPen);
   }
   painter.setBrush(Brush.Clear ? QBrush(Qt::NoBrush) : QBrush(ToQColor(Brush.Color)));
-  // With a pen, the path runs through the pen's centre; without one, the
-  // filled area is the rectangle itself.
-  const double inset = pw > 0 ? 0.0 : 0.0;
-  const QRectF rect(x + inset, y + inset, std::max(0, w - 1), std::max(0, h - 1));
-  const QRectF fillRect(x, y, std::max(0, w), std::max(0, h));
-  const QRectF& figure = pw > 0 ? rect : fillRect;
+  // With a pen, the path runs through the pen's centre, one pixel inside the
+  // figure's far edges; without one, the filled area is the figure itself.
+  const QRectF figure = pw > 0 ? QRectF(x, y, std::max(0, w - 1), std::max(0, h - 1))
+                               : QRectF(x, y, std::max(0, w), std::max(0, h));
   switch (Type) {
     case ShapeType::Rectangle:
       painter.drawRect(figure);

@@ -292,3 +292,36 @@ TEST_F(Forms, VectorPicturesAreStretchedToTheirControlWhetherPreparedOrNot) {
   EXPECT_EQ(shot.pixelColor(125, 50), QColor(255, 0, 0));
   EXPECT_EQ(shot.pixelColor(140, 50), QColor(0, 0, 0));
 }
+
+TEST_F(Forms, CanvasLinesFramesAndCopiesLandOnTheirPixels) {
+  tk::Canvas canvas(40, 30, 1.0);
+  canvas.Clear(0x000000);
+  canvas.Pen = {0x808080, 1, false};
+  canvas.MoveTo(10, 0);
+  canvas.LineTo(10, 30);  // a grey grid line, as hangman's letter grid draws it
+  EXPECT_EQ(canvas.Image().pixelColor(10, 15), QColor(128, 128, 128));
+  EXPECT_EQ(canvas.Image().pixelColor(11, 15), QColor(0, 0, 0));
+  canvas.Brush = {0x00FF00, false};
+  canvas.Pen = {0xFFFFFF, 1, false};
+  canvas.Rectangle(20, 5, 30, 15);  // filled, with a one-pixel outline inside
+  EXPECT_EQ(canvas.Image().pixelColor(20, 5), QColor(255, 255, 255));
+  EXPECT_EQ(canvas.Image().pixelColor(25, 10), QColor(0, 255, 0));
+  EXPECT_EQ(canvas.Image().pixelColor(30, 15), QColor(0, 0, 0));
+
+  // Copying a strip between surfaces, as the rain games move their items.
+  tk::Canvas field(40, 30, 1.0);
+  field.Clear(0x000000);
+  field.CopyRect(QRect(0, 20, 10, 10), canvas, QRect(20, 5, 10, 10));
+  EXPECT_EQ(field.Image().pixelColor(5, 25), QColor(0, 255, 0));
+  EXPECT_EQ(field.Image().pixelColor(0, 20), QColor(255, 255, 255));
+  EXPECT_EQ(field.Image().pixelColor(5, 15), QColor(0, 0, 0));
+
+  // A HiDPI surface keeps logical coordinates and finer pixels.
+  tk::Canvas sharp(20, 10, 2.0);
+  EXPECT_EQ(sharp.Width(), 20);
+  EXPECT_EQ(sharp.Image().width(), 40);
+  sharp.Brush = {0x0000FF, false};
+  sharp.FillRect(10, 0, 20, 10);
+  EXPECT_EQ(sharp.Image().pixelColor(21, 5), QColor(255, 0, 0));
+  EXPECT_EQ(sharp.Image().pixelColor(19, 5).alpha(), 0);
+}
