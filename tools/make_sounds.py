@@ -126,11 +126,11 @@ class Biquad:
         return y
 
 
-def run_filter(signal, spec, rate, retune_every=16):
+def run_filter(signal, params, rate, retune_every=16):
     """Runs one filter (fixed or gliding centre frequency) over a signal."""
     n = len(signal)
-    freqs = curve(spec["freq"], n, rate, logarithmic=True)
-    f = Biquad(spec.get("type", "lowpass"), float(spec.get("q", 0.707)), rate)
+    freqs = curve(params["freq"], n, rate, logarithmic=True)
+    f = Biquad(params.get("type", "lowpass"), float(params.get("q", 0.707)), rate)
     out = []
     for i, x in enumerate(signal):
         if i % retune_every == 0:
@@ -218,13 +218,13 @@ def render_layer(layer, rate, rng):
         signal = noise_source(layer, n, rng)
     else:
         raise ValueError(f"unknown layer kind {kind!r}")
-    for spec in layer.get("filters", []):
-        signal = run_filter(signal, spec, rate)
+    for params in layer.get("filters", []):
+        signal = run_filter(signal, params, rate)
     if "formants" in layer:
         bank = [0.0] * n
-        for spec in layer["formants"]:
-            part = run_filter(signal, dict(spec, type="bandpass"), rate)
-            g = float(spec.get("gain", 1.0))
+        for params in layer["formants"]:
+            part = run_filter(signal, dict(params, type="bandpass"), rate)
+            g = float(params.get("gain", 1.0))
             bank = [b + g * p for b, p in zip(bank, part)]
         signal = bank
     env = envelope(layer, n, rate)

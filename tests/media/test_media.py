@@ -226,9 +226,9 @@ class ReproducibleTest(unittest.TestCase):
 
 
 def load_tool(name):
-    spec = importlib.util.spec_from_file_location(name, os.path.join(TOOLS, name + ".py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    loader_spec = importlib.util.spec_from_file_location(name, os.path.join(TOOLS, name + ".py"))
+    module = importlib.util.module_from_spec(loader_spec)
+    loader_spec.loader.exec_module(module)
     return module
 
 
