@@ -2,12 +2,15 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QKeyEvent>
+#include <QCoreApplication>
 #include <QPainter>
 #include <QTimer>
 #include <stdexcept>
 
 #include "support/test_support.h"
 #include "toolkit/application.h"
+#include "toolkit/code_page.h"
 #include "toolkit/forms.h"
 
 using testing_support::Messages;
@@ -324,4 +327,35 @@ TEST_F(Forms, CanvasLinesFramesAndCopiesLandOnTheirPixels) {
   sharp.FillRect(10, 0, 20, 10);
   EXPECT_EQ(sharp.Image().pixelColor(21, 5), QColor(255, 0, 0));
   EXPECT_EQ(sharp.Image().pixelColor(19, 5).alpha(), 0);
+}
+
+TEST_F(Forms, TypedKeysReachTheActiveFormAsCodePageCharacters) {
+  auto* menu = new tk::Form(nullptr, "menu", 640, 480);
+  tk::Application::Instance().AddForm(menu);
+  menu->HelpContext = 100;
+  menu->Show();
+  std::string typed;
+  menu->OnKeyPress = [&](char key) { typed.push_back(key); };
+  int help = 0;
+  tk::Application::Instance().HelpViewer = [&](int context) { help = context; };
+  QWidget* window = tk::Application::Instance().Window();
+  const auto press = [window](int key, const QString& text, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QKeyEvent event(QEvent::KeyPress, key, mods, text);
+    QCoreApplication::sendEvent(window, &event);
+  };
+  tk::SetCodePage(tk::CodePage::Windows1252);
+  press(Qt::Key_A, "a");
+  press(Qt::Key_Aring, QStringLiteral("å"));
+  press(Qt::Key_Return, "\r");
+  press(Qt::Key_Escape, QString(QChar(27)));
+  press(Qt::Key_Left, "");     // no character: not a key press for the form
+  press(Qt::Key_Shift, "");
+  press(Qt::Key_F1, "");       // the help key opens the form's help context
+  EXPECT_EQ(typed, std::string("a\xE5\r\x1B"));
+  EXPECT_EQ(help, 100);
+  // A character the code page lacks arrives as its best fit.
+  typed.clear();
+  press(Qt::Key_unknown, QStringLiteral("ł"));
+  EXPECT_EQ(typed, "l");
+  tk::Application::Instance().HelpViewer = nullptr;
 }
