@@ -53,7 +53,7 @@ namespace {
 constexpr tk::Colour kGrey = 0x808080;
 constexpr tk::Colour kRed = 0x0000FF;
 
-tk::Shape* Tile(tk::Form* form, const char* name, int left, int top, int width, int height) {
+tk::Shape* Tile(tk::Form* form, const std::string& name, int left, int top, int width, int height) {
   auto* shape = new tk::Shape(form, name, left, top, width, height);
   shape->Type = tk::ShapeType::RoundRect;
   shape->Brush.Clear = true;
@@ -62,22 +62,38 @@ tk::Shape* Tile(tk::Form* form, const char* name, int left, int top, int width, 
   return shape;
 }
 
-// A tile label: white, transparent, 19-pixel letters (14 points).
-tk::Label* TileLabel(tk::Form* form, const char* name, int tag, const char* caption, int left, int top, int width,
-                     tk::Alignment align) {
-  // As high as the tile below the label's top, so that the letters fit at any
-  // screen shape.
-  auto* label = new tk::Label(form, name, left, top, width, 44);
-  label->Tag = tag;
-  label->Caption = tk::FromQString(QString::fromUtf8(caption), tk::CodePage::Windows1252);
-  label->Font = {"Tamiro3", 14, 0};
-  label->FontColour = 0xFFFFFF;
-  label->Align = align;
-  return label;
-}
+// The exercise tiles: the left column opens the multiple-choice exercises,
+// the right column the others. Each tile carries a label (its caption is
+// LangStrings[tag]) and an icon: a picture's glyph in the picture's own colour
+// or in a colour of the tile's.
+struct TileSpec {
+  int number;  // of shpOvN, lblOvN, imgOvN; also the label's tag
+  const char* caption;  // the design caption, Swedish
+  bool left;  // the column
+  int top;
+  int picture;
+  tk::Colour colour;  // kOwnColour: the picture's own
+  ExerciseLauncher* launcher;
+  int exercise;
+};
+constexpr tk::Colour kOwnColour = 0xFFFFFFFF;
+const TileSpec kTiles[] = {
+    {1, "Hur många?", true, 8, 46, kOwnColour, &LaunchMultipleChoice, 1},
+    {2, "Addition", true, 76, 2, kOwnColour, &LaunchMultipleChoice, 2},
+    {3, "Subtraktion", true, 144, 2, 0xFF8020, &LaunchMultipleChoice, 3},
+    {4, "Multiplikation", true, 212, 2, 0x20FFFF, &LaunchMultipleChoice, 4},
+    {5, "Välj rätt bild", true, 280, 13, kOwnColour, &LaunchMultipleChoice, 6},
+    {6, "1:a bokstaven", true, 348, 1, kOwnColour, &LaunchMultipleChoice, 5},
+    {8, "Hänga gubbe", false, 144, 4, kOwnColour, &LaunchHangman, 0},
+    {9, "ABC-regn", false, 212, 6, 0xFF00F0, &LaunchRain, 11},
+    {10, "Memory", false, 8, 5, 0x90FF90, &LaunchMemory, 7},
+    {11, "Ordmemory", false, 76, 5, kOwnColour, &LaunchMemory, 8},
+    {12, "Bokstavsregn", false, 280, 6, 0xFF3080, &LaunchRain, 9},
+    {13, "Matteregn", false, 348, 6, 0xFFD030, &LaunchRain, 10},
+};
 
-tk::Image* Icon(tk::Form* form, const char* name, int left, int top, int width) {
-  return new tk::Image(form, name, left, top, width, 45);
+const TileSpec& Spec(int number) {
+  return *std::find_if(std::begin(kTiles), std::end(kTiles), [&](const TileSpec& t) { return t.number == number; });
 }
 
 }  // namespace
@@ -96,44 +112,39 @@ TfrmHuvudmeny::TfrmHuvudmeny(tk::Component* owner)
   // The picture strip and the red bar at the left edge.
   Image1 = new tk::Image(this, "Image1", 8, 12, 101, 469);
   // Shapes, in the ownership order the hit test goes through.
-  shpOv11 = Tile(this, "shpOv11", 388, 76, 245, 61);
-  shpOv8 = Tile(this, "shpOv8", 388, 144, 245, 61);
-  shpOv13 = Tile(this, "shpOv13", 388, 348, 245, 61);
-  shpOv12 = Tile(this, "shpOv12", 388, 280, 245, 61);
-  shpOv9 = Tile(this, "shpOv9", 388, 212, 245, 61);
+  const auto tile = [this](int n) {
+    const TileSpec& t = Spec(n);
+    shpOv[n] = Tile(this, "shpOv" + std::to_string(n), t.left ? 134 : 388, t.top, 245, 61);
+  };
+  for (int n : {11, 8, 13, 12, 9}) tile(n);
   Shape2 = new tk::Shape(this, "Shape2", 132, 418, 505, 11);
   Shape2->Type = tk::ShapeType::Circle;
-  Shape2->Pen.None = true;
-  Shape2->Brush.Color = kRed;
-  Shape2->Enabled = false;
   Shape11 = new tk::Shape(this, "Shape11", 116, 8, 9, 481);
-  Shape11->Pen.None = true;
-  Shape11->Brush.Color = kRed;
-  Shape11->Enabled = false;
-  shpOv1 = Tile(this, "shpOv1", 134, 8, 245, 61);
-  shpOv2 = Tile(this, "shpOv2", 134, 76, 245, 61);
-  shpOv3 = Tile(this, "shpOv3", 134, 144, 245, 61);
-  shpOv4 = Tile(this, "shpOv4", 134, 212, 245, 61);
-  shpOv5 = Tile(this, "shpOv5", 134, 280, 245, 61);
-  shpOv6 = Tile(this, "shpOv6", 134, 348, 245, 61);
+  for (tk::Shape* decoration : {Shape2, Shape11}) {
+    decoration->Pen.None = true;
+    decoration->Brush.Color = kRed;
+    decoration->Enabled = false;
+  }
+  for (int n : {1, 2, 3, 4, 5, 6}) tile(n);
   shpAbout = Tile(this, "shpAbout", 134, 439, 155, 32);
-  shpOv10 = Tile(this, "shpOv10", 388, 8, 245, 61);
+  tile(10);
   shpExit = Tile(this, "shpExit", 480, 438, 153, 32);
   shpHelp = Tile(this, "shpHelp", 299, 439, 171, 32);
 
-  using tk::Alignment;
-  lblOv1 = TileLabel(this, "lblOv1", 1, "Hur många?", 137, 8 + 16, 176, Alignment::Right);
-  lblOv2 = TileLabel(this, "lblOv2", 2, "Addition", 137, 76 + 16, 176, Alignment::Right);
-  lblOv3 = TileLabel(this, "lblOv3", 3, "Subtraktion", 137, 144 + 16, 176, Alignment::Right);
-  lblOv4 = TileLabel(this, "lblOv4", 4, "Multiplikation", 137, 212 + 16, 176, Alignment::Right);
-  lblOv5 = TileLabel(this, "lblOv5", 5, "Välj rätt bild", 137, 280 + 16, 176, Alignment::Right);
-  lblOv6 = TileLabel(this, "lblOv6", 6, "1:a bokstaven", 137, 348 + 16, 176, Alignment::Right);
-  lblOv10 = TileLabel(this, "lblOv10", 10, "Memory", 444, 8 + 16, 180, Alignment::Left);
-  lblOv11 = TileLabel(this, "lblOv11", 11, "Ordmemory", 444, 76 + 16, 189, Alignment::Left);
-  lblOv8 = TileLabel(this, "lblOv8", 8, "Hänga gubbe", 444, 144 + 16, 180, Alignment::Left);
-  lblOv9 = TileLabel(this, "lblOv9", 9, "ABC-regn", 444, 212 + 16, 180, Alignment::Left);
-  lblOv12 = TileLabel(this, "lblOv12", 12, "Bokstavsregn", 444, 280 + 16, 180, Alignment::Left);
-  lblOv13 = TileLabel(this, "lblOv13", 13, "Matteregn", 444, 348 + 16, 180, Alignment::Left);
+  // Left-column labels are right-aligned with the icon to their right,
+  // right-column labels left-aligned with the icon to their left. A label is
+  // as high as its tile below the label's top, so that the letters fit at any
+  // screen shape.
+  for (const TileSpec& t : kTiles) {
+    const int width = t.left ? 176 : t.number == 11 ? 189 : 180;
+    auto* label = new tk::Label(this, "lblOv" + std::to_string(t.number), t.left ? 137 : 444, t.top + 16, width, 44);
+    label->Tag = t.number;
+    label->Caption = tk::FromQString(QString::fromUtf8(t.caption), tk::CodePage::Windows1252);
+    label->Font = {"Tamiro3", 14, 0};  // 19-pixel letters
+    label->FontColour = 0xFFFFFF;
+    label->Align = t.left ? tk::Alignment::Right : tk::Alignment::Left;
+    lblOv[t.number] = label;
+  }
   lblAbout = new tk::Label(this, "lblAbout", 138, 445, 147, 25);
   lblAbout->Tag = 7;
   lblAbout->Caption = "Om Tamiro";
@@ -145,21 +156,11 @@ TfrmHuvudmeny::TfrmHuvudmeny(tk::Component* owner)
   for (tk::Label* label : {lblAbout, lblExit}) {
     label->Font = {"Arial", 12, 0};  // 16-pixel letters
     label->FontColour = 0xFFFFFF;
-    label->Align = Alignment::Center;
+    label->Align = tk::Alignment::Center;
   }
-
-  imgOv1 = Icon(this, "imgOv1", 320, 8 + 8, 49);
-  imgOv2 = Icon(this, "imgOv2", 320, 76 + 8, 49);
-  imgOv3 = Icon(this, "imgOv3", 320, 144 + 8, 49);
-  imgOv4 = Icon(this, "imgOv4", 320, 212 + 8, 49);
-  imgOv5 = Icon(this, "imgOv5", 320, 280 + 8, 49);
-  imgOv6 = Icon(this, "imgOv6", 320, 348 + 8, 49);
-  imgOv10 = Icon(this, "imgOv10", 396, 8 + 8, 47);
-  imgOv11 = Icon(this, "imgOv11", 396, 76 + 8, 47);
-  imgOv8 = Icon(this, "imgOv8", 396, 144 + 8, 47);
-  imgOv9 = Icon(this, "imgOv9", 396, 212 + 8, 47);
-  imgOv12 = Icon(this, "imgOv12", 396, 280 + 8, 47);
-  imgOv13 = Icon(this, "imgOv13", 396, 348 + 8, 47);
+  for (const TileSpec& t : kTiles)
+    imgOv[t.number] =
+        new tk::Image(this, "imgOv" + std::to_string(t.number), t.left ? 320 : 396, t.top + 8, t.left ? 49 : 47, 45);
 
   // The mascot lies over the right ends of the lower right-hand tiles.
   imgTamiro = new tk::Image(this, "imgTamiro", 544, 188, 133, 237);
@@ -214,8 +215,8 @@ void TfrmHuvudmeny::LoadArtwork() {
   const double dpr = devicePixelRatioF();
   for (auto [image, file] : {std::pair{Image1, "strip.svg"}, std::pair{imgTamiro, "mascot.svg"}}) {
     if (!image->LoadPicture(ProgramFile(file))) continue;
-    image->PreparePicture(RoundHalfEven(screen.width / 640.0 * image->Width()),
-                          RoundHalfEven(screen.height / 480.0 * image->Height()), dpr);
+    const QRect scaled = ScaledRect(image->BoundsRect(), screen.width, screen.height);
+    image->PreparePicture(scaled.width(), scaled.height(), dpr);
   }
 }
 
@@ -223,23 +224,11 @@ void TfrmHuvudmeny::FormShow() {
   ScaleForm(*this);
   LargeFontSize = FitFontSize(Height() / 10, "Arial", imgTest->Canvas());
   ButtonFontSize = FitFontSize(Height() / 30, "Arial", imgTest->Canvas());
-  struct IconSpec {
-    tk::Image* image;
-    int picture;
-    bool ownColour;
-    tk::Colour colour;
-  };
-  const IconSpec icons[] = {
-      {imgOv1, 46, true, 0},         {imgOv2, 2, true, 0},          {imgOv3, 2, false, 0xFF8020},
-      {imgOv4, 2, false, 0x20FFFF},  {imgOv5, 13, true, 0},         {imgOv6, 1, true, 0},
-      {imgOv8, 4, true, 0},          {imgOv9, 6, false, 0xFF00F0},  {imgOv10, 5, false, 0x90FF90},
-      {imgOv11, 5, true, 0},         {imgOv12, 6, false, 0xFF3080}, {imgOv13, 6, false, 0xFFD030},
-  };
-  for (const IconSpec& icon : icons) ClearImage(*icon.image);
+  for (const TileSpec& t : kTiles) ClearImage(*imgOv[t.number]);
   const int s = static_cast<int>(std::trunc(1.3 * LargeFontSize));
-  for (const IconSpec& icon : icons) {
-    const tk::Colour colour = icon.ownColour ? Pictures[icon.picture].Colour : icon.colour;
-    DrawTextAt(0, 0, *icon.image, GlyphText(icon.picture), colour, SymbolFont, s);
+  for (const TileSpec& t : kTiles) {
+    const tk::Colour colour = t.colour == kOwnColour ? Pictures[t.picture].Colour : t.colour;
+    DrawTextAt(0, 0, *imgOv[t.number], GlyphText(t.picture), colour, SymbolFont, s);
   }
 }
 
@@ -261,22 +250,13 @@ void TfrmHuvudmeny::FormMouseDown(tk::MouseButton, int, int x, int y) {
   if (!hit) return;
   PlaySound("KLICK3.WAV");
 
-  const auto launch = [this](const ExerciseLauncher& launcher, int exercise) {
-    if (launcher) launcher(this, exercise);
-  };
-  if (hit == shpOv1) launch(LaunchMultipleChoice, 1);
-  else if (hit == shpOv2) launch(LaunchMultipleChoice, 2);
-  else if (hit == shpOv3) launch(LaunchMultipleChoice, 3);
-  else if (hit == shpOv4) launch(LaunchMultipleChoice, 4);
-  else if (hit == shpOv5) launch(LaunchMultipleChoice, 6);
-  else if (hit == shpOv6) launch(LaunchMultipleChoice, 5);
-  else if (hit == shpOv10) launch(LaunchMemory, 7);
-  else if (hit == shpOv11) launch(LaunchMemory, 8);
-  else if (hit == shpOv8) launch(LaunchHangman, 0);
-  else if (hit == shpOv9) launch(LaunchRain, 11);
-  else if (hit == shpOv12) launch(LaunchRain, 9);
-  else if (hit == shpOv13) launch(LaunchRain, 10);
-  else if (hit == shpAbout) {
+  for (const TileSpec& t : kTiles) {
+    if (hit == shpOv[t.number]) {
+      if (*t.launcher) (*t.launcher)(this, t.exercise);
+      return;
+    }
+  }
+  if (hit == shpAbout) {
     if (ShowAboutForm) {
       ShowAboutForm();
       TranslateForm(*this);

@@ -2,6 +2,7 @@
 // The main menu: the program's main form, the hub from which every exercise
 // starts. Its creation starts the program: settings, fonts, content.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -40,14 +41,15 @@ class TfrmHuvudmeny : public tk::Form {
   // The position of the menu music when the menu last lost activation.
   std::int64_t MusicResumePosition = 0;
 
-  // Tiles, in ownership order, and the controls on them.
-  tk::Shape *shpOv11, *shpOv8, *shpOv13, *shpOv12, *shpOv9, *Shape2, *Shape11, *shpOv1, *shpOv2, *shpOv3,
-      *shpOv4, *shpOv5, *shpOv6, *shpAbout, *shpOv10, *shpExit, *shpHelp;
+  // The exercise tiles, indexed by their number (shpOv[1] is shpOv1; there
+  // is no tile 7), with their labels and icons.
+  static constexpr int kTileCount = 13;
+  std::array<tk::Shape*, kTileCount + 1> shpOv{};
+  std::array<tk::Label*, kTileCount + 1> lblOv{};
+  std::array<tk::Image*, kTileCount + 1> imgOv{};
+  tk::Shape *Shape2, *Shape11, *shpAbout, *shpExit, *shpHelp;
+  tk::Label *lblAbout, *lblExit;
   tk::Image* Image1;
-  tk::Image *imgOv1, *imgOv2, *imgOv3, *imgOv4, *imgOv5, *imgOv6, *imgOv8, *imgOv9, *imgOv10, *imgOv11,
-      *imgOv12, *imgOv13;
-  tk::Label *lblOv1, *lblOv2, *lblOv3, *lblOv4, *lblOv5, *lblOv6, *lblOv8, *lblOv9, *lblOv10, *lblOv11,
-      *lblOv12, *lblOv13, *lblAbout, *lblExit;
   tk::Image* imgTamiro;
   tk::Image* imgTest;
 

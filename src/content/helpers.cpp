@@ -40,6 +40,13 @@ int RoundHalfEven(double value) {
   return static_cast<int>(r);
 }
 
+QRect ScaledRect(const QRect& design, int screenWidth, int screenHeight) {
+  // The ratio first, in floating point, then the design value.
+  const double x = screenWidth / 640.0, y = screenHeight / 480.0;
+  return QRect(RoundHalfEven(x * design.left()), RoundHalfEven(y * design.top()), RoundHalfEven(x * design.width()),
+               RoundHalfEven(y * design.height()));
+}
+
 void ScaleForm(tk::Form& form) {
   const tk::ScreenInfo screen = tk::Screen();
   form.SetHeight(screen.height);
@@ -51,12 +58,8 @@ void ScaleForm(tk::Form& form) {
     auto* control = dynamic_cast<tk::Control*>(component);
     if (control && (dynamic_cast<tk::Image*>(control) || dynamic_cast<tk::Shape*>(control) ||
                     dynamic_cast<tk::Label*>(control))) {
-      // Each step reads the form's client size afresh and scales the
-      // control's current (design) value.
-      control->SetTop(RoundHalfEven(form.ClientHeight() / 480.0 * control->Top()));
-      control->SetLeft(RoundHalfEven(form.ClientWidth() / 640.0 * control->Left()));
-      control->SetHeight(RoundHalfEven(form.ClientHeight() / 480.0 * control->Height()));
-      control->SetWidth(RoundHalfEven(form.ClientWidth() / 640.0 * control->Width()));
+      const QRect r = ScaledRect(control->BoundsRect(), form.ClientWidth(), form.ClientHeight());
+      control->SetBounds(r.left(), r.top(), r.width(), r.height());
     }
     if (auto* shape = dynamic_cast<tk::Shape*>(component))
       shape->Pen.Width = RoundHalfEven(form.ClientWidth() / 640.0 * shape->Pen.Width);

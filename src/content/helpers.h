@@ -22,6 +22,9 @@ inline constexpr tk::Colour kPaletteFlag = 0x02000000;
 // Round to nearest with halves to even.
 int RoundHalfEven(double value);
 
+// A design rectangle (640 x 480) on a screen of the given size, as ScaleForm
+// scales it.
+QRect ScaledRect(const QRect& design, int screenWidth, int screenHeight);
 void ScaleForm(tk::Form& form);
 void DrawTextAt(int x, int y, tk::Image& image, const std::string& text, tk::Colour colour,
                 const std::string& fontName, int fontSize);

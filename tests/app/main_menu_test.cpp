@@ -56,11 +56,11 @@ class Menu : public testing_support::ProgramFixture {
 TEST_F(Menu, IsScaledToTheScreenWithFittedFontSizesAndDrawnIcons) {
   // 1024 x 768: every design value times 1.6, rounded half to even.
   EXPECT_EQ(menu->Width(), 1024);
-  EXPECT_EQ(menu->shpOv1->BoundsRect(), QRect(214, 13, 392, 98));
+  EXPECT_EQ(menu->shpOv[1]->BoundsRect(), QRect(214, 13, 392, 98));
   EXPECT_EQ(menu->shpExit->BoundsRect(), QRect(768, 701, 245, 51));
-  EXPECT_EQ(menu->lblOv1->BoundsRect().topLeft(), QPoint(219, 38));
-  EXPECT_EQ(menu->lblOv1->Font.Size, 22);
-  EXPECT_EQ(menu->imgOv1->BoundsRect(), QRect(512, 26, 78, 72));
+  EXPECT_EQ(menu->lblOv[1]->BoundsRect().topLeft(), QPoint(219, 38));
+  EXPECT_EQ(menu->lblOv[1]->Font.Size, 22);
+  EXPECT_EQ(menu->imgOv[1]->BoundsRect(), QRect(512, 26, 78, 72));
   EXPECT_EQ(menu->imgTamiro->BoundsRect(), QRect(870, 301, 213, 379));
   tk::Canvas probe(10, 10, 1.0);
   probe.Font = {"Arial", LargeFontSize, 0};
@@ -70,30 +70,37 @@ TEST_F(Menu, IsScaledToTheScreenWithFittedFontSizesAndDrawnIcons) {
   probe.Font.Size = ButtonFontSize;
   EXPECT_GE(probe.TextHeight("x"), 768 / 30);
   // Captions come from the language strings, icons are drawn in colour.
-  EXPECT_EQ(menu->lblOv2->Caption, LangStrings[2]);
-  EXPECT_FALSE(menu->lblOv2->Caption.empty());
-  EXPECT_EQ(menu->lblOv1->Font.Name, "Tamiro3");
+  EXPECT_EQ(menu->lblOv[2]->Caption, LangStrings[2]);
+  EXPECT_FALSE(menu->lblOv[2]->Caption.empty());
+  EXPECT_EQ(menu->lblOv[1]->Font.Name, "Tamiro3");
   EXPECT_EQ(menu->lblAbout->Font.Name, "Arial");
-  const QImage icon = menu->imgOv1->Canvas().Image();
+  const QImage icon = menu->imgOv[1]->Canvas().Image();
   int coloured = 0;
   for (int y = 0; y < icon.height(); ++y)
     for (int x = 0; x < icon.width(); ++x) coloured += qRed(icon.pixel(x, y)) > 150 && qGreen(icon.pixel(x, y)) < 100;
   EXPECT_GT(coloured, 100) << "the red ladybird of the counting tile";
   EXPECT_TRUE(Messages().empty()) << (Messages().empty() ? "" : Messages()[0].text);
+  // The hit test goes through the shapes in this ownership order.
+  std::vector<std::string> shapes;
+  for (tk::Component* c : menu->Components())
+    if (dynamic_cast<tk::Shape*>(c)) shapes.push_back(c->Name());
+  EXPECT_EQ(shapes, (std::vector<std::string>{"shpOv11", "shpOv8", "shpOv13", "shpOv12", "shpOv9", "Shape2",
+                                              "Shape11", "shpOv1", "shpOv2", "shpOv3", "shpOv4", "shpOv5", "shpOv6",
+                                              "shpAbout", "shpOv10", "shpExit", "shpHelp"}));
 }
 
 TEST_F(Menu, ALabelAnIconOrTheBareTileOpensTheSameExercise) {
-  Press(Centre(menu->lblOv2).x(), Centre(menu->lblOv2).y());
-  Press(Centre(menu->imgOv2).x(), Centre(menu->imgOv2).y());
-  Press(menu->shpOv2->Left() + 5, menu->shpOv2->Top() + 5);
-  Press(menu->shpOv2->Left() + 5, menu->shpOv2->Top() + 5, tk::MouseButton::Right);
+  Press(Centre(menu->lblOv[2]).x(), Centre(menu->lblOv[2]).y());
+  Press(Centre(menu->imgOv[2]).x(), Centre(menu->imgOv[2]).y());
+  Press(menu->shpOv[2]->Left() + 5, menu->shpOv[2]->Top() + 5);
+  Press(menu->shpOv[2]->Left() + 5, menu->shpOv[2]->Top() + 5, tk::MouseButton::Right);
   EXPECT_EQ(launches, (std::vector<std::string>(4, "mc 2")));
   EXPECT_EQ(std::count(effects->log.begin(), effects->log.end(), "play"), 4);
   EXPECT_TRUE(menu->Enabled());
 
   launches.clear();
-  for (tk::Shape* tile : {menu->shpOv1, menu->shpOv3, menu->shpOv4, menu->shpOv5, menu->shpOv6, menu->shpOv10,
-                          menu->shpOv11, menu->shpOv8, menu->shpOv9, menu->shpOv12, menu->shpOv13})
+  for (tk::Shape* tile : {menu->shpOv[1], menu->shpOv[3], menu->shpOv[4], menu->shpOv[5], menu->shpOv[6], menu->shpOv[10],
+                          menu->shpOv[11], menu->shpOv[8], menu->shpOv[9], menu->shpOv[12], menu->shpOv[13]})
     Press(tile->Left() + 3, tile->Top() + 3);
   EXPECT_EQ(launches, (std::vector<std::string>{"mc 1", "mc 3", "mc 4", "mc 6", "mc 5", "memory 7", "memory 8",
                                                 "hangman", "rain 11", "rain 9", "rain 10"}));
@@ -101,8 +108,8 @@ TEST_F(Menu, ALabelAnIconOrTheBareTileOpensTheSameExercise) {
 
 TEST_F(Menu, BordersAndDecorationAreNoHitAndTheMascotOnlyNeighs) {
   effects->log.clear();
-  Press(menu->shpOv1->Left(), menu->shpOv1->Top() + 10);  // on the left border
-  Press(menu->shpOv1->Left() + 10, menu->shpOv1->Top() + menu->shpOv1->Height());
+  Press(menu->shpOv[1]->Left(), menu->shpOv[1]->Top() + 10);  // on the left border
+  Press(menu->shpOv[1]->Left() + 10, menu->shpOv[1]->Top() + menu->shpOv[1]->Height());
   Press(5, 5);  // outside every tile
   EXPECT_TRUE(launches.empty());
   EXPECT_TRUE(effects->log.empty());
@@ -112,7 +119,7 @@ TEST_F(Menu, BordersAndDecorationAreNoHitAndTheMascotOnlyNeighs) {
 
   effects->log.clear();
   // Where the mascot covers the right end of the sum-rain tile.
-  Press(menu->shpOv13->Left() + menu->shpOv13->Width() - 10, menu->shpOv13->Top() + 20);
+  Press(menu->shpOv[13]->Left() + menu->shpOv[13]->Width() - 10, menu->shpOv[13]->Top() + 20);
   EXPECT_TRUE(launches.empty());
   EXPECT_EQ(effects->log, (std::vector<std::string>{"open Gnaegg1.Wav", "play"}));
 }
@@ -130,11 +137,11 @@ TEST_F(Menu, HelpTileOpensTheMenusHelpAndExitEndsTheProgram) {
 
 TEST_F(Menu, IsEnabledAgainWhenAnExerciseFailsToStart) {
   LaunchHangman = [](tk::Form*, int) { throw std::runtime_error("File \"hangman.crp\" not found."); };
-  Press(Centre(menu->lblOv8).x(), Centre(menu->lblOv8).y());
+  Press(Centre(menu->lblOv[8]).x(), Centre(menu->lblOv[8]).y());
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0].text, "File \"hangman.crp\" not found.");
   EXPECT_TRUE(menu->Enabled());
-  Press(Centre(menu->lblOv9).x(), Centre(menu->lblOv9).y());
+  Press(Centre(menu->lblOv[9]).x(), Centre(menu->lblOv[9]).y());
   EXPECT_EQ(launches, (std::vector<std::string>{"rain 11"}));
 }
 
