@@ -8,6 +8,7 @@ TfrmAbout::TfrmAbout(tk::Component* owner) : tk::Form(owner, "frmAbout", 498, 35
   HelpContext = 102;
   Caption = "About Tamiro";
   Color = 0x000000;
+  CentreOnScreen();
 }
 
 TfrmAbout::~TfrmAbout() {

@@ -42,7 +42,8 @@ int RoundHalfEven(double value) {
 
 QRect ScaledRect(const QRect& design, int screenWidth, int screenHeight) {
   // The ratio first, in floating point, then the design value.
-  const double x = screenWidth / 640.0, y = screenHeight / 480.0;
+  const double x = screenWidth / static_cast<double>(kDesignWidth);
+  const double y = screenHeight / static_cast<double>(kDesignHeight);
   return QRect(RoundHalfEven(x * design.left()), RoundHalfEven(y * design.top()), RoundHalfEven(x * design.width()),
                RoundHalfEven(y * design.height()));
 }

@@ -7,6 +7,7 @@ TfrmMessage* frmMessage = nullptr;
 TfrmMessage::TfrmMessage(tk::Component* owner) : tk::Form(owner, "frmMessage", 415, 219) {
   Tag = 26;
   Color = 0x000000;
+  CentreOnScreen();
 }
 
 TfrmMessage::~TfrmMessage() {

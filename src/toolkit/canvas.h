@@ -57,8 +57,6 @@ class Canvas {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
-  bool IsNull() const { return image_.isNull(); }
-  double DevicePixelRatio() const { return dpr_; }
 
   // Changes the size; the pixels that still fit are kept, new ones are
   // transparent.

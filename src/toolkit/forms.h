@@ -244,9 +244,6 @@ class Form : public QWidget, public Component {
   void DeliverMouseDown(MouseButton button, int shift, int x, int y);
   void DeliverMouseUp(MouseButton button, int shift, int x, int y);
 
-  // Number of this form's handlers running now (nested ones included).
-  int BusyDepth() const { return busy_; }
-
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;

@@ -6,7 +6,9 @@
 
 #include "app/main_menu.h"
 #include "app/settings.h"
+#include "app/about.h"
 #include "app/startup.h"
+#include "content/message_form.h"
 #include "content/content_tables.h"
 #include "support/test_support.h"
 #include "toolkit/application.h"
@@ -128,6 +130,10 @@ TEST_F(Startup, CreatesTheFormsInOrderAndLoadsTheContent) {
   EXPECT_EQ(layers[1]->Name(), "frmMessage");
   EXPECT_EQ(layers[2]->Name(), "frmAbout");
   EXPECT_EQ(tk::Application::Instance().MainForm(), frmHuvudmeny);
+  // The small forms sit in the middle of the 1024 x 768 screen.
+  EXPECT_EQ(QRect(frmMessage->Left(), frmMessage->Top(), frmMessage->Width(), frmMessage->Height()),
+            QRect(304, 274, 415, 219));
+  EXPECT_EQ(QPoint(frmAbout->Left(), frmAbout->Top()), QPoint(263, 208));
   EXPECT_EQ(tk::Application::Instance().Title, "Tamiro");
   EXPECT_EQ(tk::Application::Instance().HelpFile, dir.File("TAMIRO.HLP"));
   EXPECT_TRUE(Messages().empty()) << (Messages().empty() ? "" : Messages()[0].text);

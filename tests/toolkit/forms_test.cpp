@@ -310,6 +310,11 @@ TEST_F(Forms, CanvasLinesFramesAndCopiesLandOnTheirPixels) {
   EXPECT_EQ(canvas.Image().pixelColor(20, 5), QColor(255, 255, 255));
   EXPECT_EQ(canvas.Image().pixelColor(25, 10), QColor(0, 255, 0));
   EXPECT_EQ(canvas.Image().pixelColor(30, 15), QColor(0, 0, 0));
+  canvas.Brush = {0x0000FF, false};
+  canvas.FrameRect(0, 20, 5, 25);  // a one-pixel frame in the brush colour
+  EXPECT_EQ(canvas.Image().pixelColor(0, 20), QColor(255, 0, 0));
+  EXPECT_EQ(canvas.Image().pixelColor(4, 24), QColor(255, 0, 0));
+  EXPECT_EQ(canvas.Image().pixelColor(2, 22), QColor(0, 0, 0));
 
   // Copying a strip between surfaces, as the rain games move their items.
   tk::Canvas field(40, 30, 1.0);
