@@ -94,6 +94,7 @@ int Application::Run() {
 
 void Application::Terminate() {
   terminated_ = true;
+  for (Form* form : layers_) form->WakeModalLoop();  // modal showings end too
   QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::None));
 }
 

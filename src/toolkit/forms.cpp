@@ -319,22 +319,30 @@ int Form::ShowModal() {
   modalResult_ = mrNone;
   modal_ = true;
   Show();
-  while (modalResult_ == mrNone && !Application::Instance().Terminated() && !released_) {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-      if (modalResult_ != mrNone || Application::Instance().Terminated() || released_) loop.quit();
-    });
-    poll.start(20);
-    loop.exec();
-  }
+  // The nested loop ends when a result is set, the form is released or the
+  // program ends (each of them wakes it up).
+  QEventLoop loop;
+  modalLoop_ = &loop;
+  while (!ModalShowingEnds()) loop.exec();
+  modalLoop_ = nullptr;
   modal_ = false;
   Hide();
   const int result = modalResult_ == mrNone ? mrCancel : modalResult_;
   return result;
 }
 
-void Form::SetModalResult(int result) { modalResult_ = result; }
+bool Form::ModalShowingEnds() const {
+  return modalResult_ != mrNone || released_ || Application::Instance().Terminated();
+}
+
+void Form::WakeModalLoop() {
+  if (modalLoop_) modalLoop_->quit();
+}
+
+void Form::SetModalResult(int result) {
+  modalResult_ = result;
+  WakeModalLoop();
+}
 
 void Form::Close() {
   auto& app = Application::Instance();
@@ -343,7 +351,7 @@ void Form::Close() {
     return;
   }
   if (modal_) {
-    if (modalResult_ == mrNone) modalResult_ = mrCancel;
+    if (modalResult_ == mrNone) SetModalResult(mrCancel);
     return;  // ShowModal hides the form
   }
   Hide();
@@ -352,6 +360,7 @@ void Form::Close() {
 void Form::Release() {
   if (released_) return;
   released_ = true;
+  WakeModalLoop();
   ScheduleDestroy();
 }
 

@@ -20,6 +20,7 @@
 
 #include "toolkit/canvas.h"
 
+class QEventLoop;
 class QSvgRenderer;
 class QTimer;
 
@@ -256,6 +257,9 @@ class Form : public QWidget, public Component {
   friend class FormBusy;
   Control* ControlAt(int x, int y) const;
   void ScheduleDestroy(int delay = 0);
+  bool ModalShowingEnds() const;
+  void WakeModalLoop();
+  QEventLoop* modalLoop_ = nullptr;
   std::unique_ptr<tk::Canvas> surface_;
   Control* pressed_ = nullptr;
   bool pressedForm_ = false;
