@@ -22,7 +22,9 @@ namespace {
 void Report(const char* name, std::vector<double> ms) {
   if (ms.empty()) return;
   std::sort(ms.begin(), ms.end());
-  std::printf("%-28s n=%4zu  median %6.2f ms  worst %6.2f ms\n", name, ms.size(), ms[ms.size() / 2], ms.back());
+  const std::size_t over16 = static_cast<std::size_t>(std::count_if(ms.begin(), ms.end(), [](double v) { return v > 16.0; }));
+  std::printf("%-28s n=%4zu  median %6.2f ms  99th %6.2f ms  worst %6.2f ms  over 16 ms: %zu\n", name, ms.size(),
+              ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back(), over16);
 }
 
 }  // namespace
