@@ -66,6 +66,21 @@ extern TfrmHuvudmeny* frmHuvudmeny;
 // with the exercise number (hangman has none and gets 0). A tile whose
 // launcher is not installed plays its click and opens nothing.
 using ExerciseLauncher = std::function<void(tk::Form* menu, int exercise)>;
+
+// The one way a family makes its launcher: a new form of class T owned by the
+// menu, stored in the family's reference, then its entry operation. The form
+// stays alive until the entry operation has returned, even when its Exit
+// releases it from an event handled in the middle of that operation.
+template <class T, class Entry>
+ExerciseLauncher FormLauncher(T*& reference, Entry entry) {
+  return [&reference, entry](tk::Form* menu, int exercise) {
+    T* form = tk::CreateForm<T>(menu);
+    reference = form;
+    tk::FormBusy busy(form);
+    entry(*form, exercise);
+  };
+}
+
 extern ExerciseLauncher LaunchMultipleChoice;
 extern ExerciseLauncher LaunchMemory;
 extern ExerciseLauncher LaunchRain;

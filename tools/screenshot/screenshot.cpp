@@ -1,11 +1,13 @@
 // Renders one of the program's screens at a chosen screen size to a PNG, the
 // way a child would see it, without a display.
 //
-//   tamiro_screenshot --screen menu|help|mc1..mc6 [--mark right|wrong|both] --size 1024x768 [--dpr 2] [--language N]
+//   tamiro_screenshot --screen NAME [--mark M] [--state S] --size 1024x768 [--dpr 2] [--language N]
 //                     [--capital] --out menu.png
 //
-// The program directory is the build's (the folder holding the program and
-// its assets); --program-dir names another.
+// The screens are menu and help, and those each family registers (see
+// screens.h); --list names them all. The program directory is the build's
+// (the folder holding the program and its assets); --program-dir names
+// another.
 
 #include <QApplication>
 #include <QDir>
@@ -16,26 +18,52 @@
 #include <cstdlib>
 #include <string>
 
+#include <vector>
+
 #include "app/main_menu.h"
 #include "app/startup.h"
-#include "exercises/multiple_choice/mc_form.h"
+#include "screens.h"
 #include "toolkit/application.h"
 #include "toolkit/platform.h"
 #include "toolkit/profile.h"
 
+namespace screenshot {
 namespace {
+struct Registered {
+  std::string usage;
+  ScreenSetup setup;
+};
+std::vector<Registered>& Families() {
+  static std::vector<Registered> families;
+  return families;
+}
+}  // namespace
+
+ScreenFamily::ScreenFamily(std::string usage, ScreenSetup setup) {
+  Families().push_back({std::move(usage), std::move(setup)});
+}
+
+}  // namespace screenshot
+
+namespace {
+
+void ListScreens(std::FILE* out) {
+  std::fprintf(out, "screens: menu, help\n");
+  for (const auto& family : screenshot::Families()) std::fprintf(out, "         %s\n", family.usage.c_str());
+}
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: tamiro_screenshot --screen menu|help|mc1..mc6 [--mark right|wrong|both] --size WxH [--dpr R] [--language N] [--capital]\n"
+               "usage: tamiro_screenshot --screen NAME [--mark M] [--state S] --size WxH [--dpr R] [--language N] [--capital]\n"
                "                         [--program-dir DIR] --out FILE.png\n");
+  ListScreens(stderr);
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  std::string screen = "menu", size = "1024x768", out, programDir = TAMIRO_PROGRAM_DIR, mark;
+  std::string screen = "menu", size = "1024x768", out, programDir = TAMIRO_PROGRAM_DIR, mark, state;
   double dpr = 1.0;
   int language = 1;
   bool capital = false;
@@ -50,7 +78,11 @@ int main(int argc, char* argv[]) {
     else if (arg == "--program-dir") programDir = next();
     else if (arg == "--out") out = next();
     else if (arg == "--mark") mark = next();
-    else return Usage();
+    else if (arg == "--state") state = next();
+    else if (arg == "--list") {
+      ListScreens(stdout);
+      return 0;
+    } else return Usage();
   }
   int width = 0, height = 0;
   if (out.empty() || std::sscanf(size.c_str(), "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0 ||
@@ -88,26 +120,19 @@ int main(int argc, char* argv[]) {
   auto& app = tk::Application::Instance();
   QWidget* window = app.Window();
   window->show();
-  if (screen == "menu") {
-    tamiro::frmHuvudmeny->Show();
-  } else if (screen.size() == 3 && screen.rfind("mc", 0) == 0 && screen[2] >= '1' && screen[2] <= '6') {
-    // A multiple-choice exercise, optionally with the right answer and a
-    // wrong one marked.
-    tamiro::frmHuvudmeny->Show();
-    tamiro::LaunchMultipleChoice(tamiro::frmHuvudmeny, screen[2] - '0');
-    namespace mc = tamiro::mc;
-    if (mark == "right" || mark == "both")
-      tamiro::frmOvMC->CheckAnswer(mc::AnswerImages[static_cast<std::size_t>(mc::RightSlot)], mc::RightSlot);
-    if (mark == "wrong" || mark == "both") {
-      const int wrong = mc::RightSlot % 4 + 1;
-      tamiro::frmOvMC->CheckAnswer(mc::AnswerImages[static_cast<std::size_t>(wrong)], wrong);
-    }
-  } else if (screen == "help") {
-    tamiro::frmHuvudmeny->Show();
+  tamiro::frmHuvudmeny->Show();
+  if (screen == "help") {
     app.ShowHelp(tamiro::frmHuvudmeny->HelpContext);
-  } else {
-    std::fprintf(stderr, "unknown screen %s\n", screen.c_str());
-    return 2;
+  } else if (screen != "menu") {
+    const screenshot::ScreenOptions options{mark, state, language, capital, width, height, dpr};
+    bool found = false;
+    for (const auto& family : screenshot::Families())
+      if ((found = family.setup(screen, options))) break;
+    if (!found) {
+      std::fprintf(stderr, "unknown screen %s\n", screen.c_str());
+      ListScreens(stderr);
+      return 2;
+    }
   }
   for (int i = 0; i < 5; ++i) tk::Application::ProcessMessages();
   const QPixmap shot = window->grab();

@@ -211,12 +211,7 @@ void TfrmOvMC::ClearQuestionArea() {
 }
 
 void InstallMultipleChoice() {
-  LaunchMultipleChoice = [](tk::Form* menu, int exercise) {
-    TfrmOvMC* form = tk::CreateForm<TfrmOvMC>(menu);
-    frmOvMC = form;
-    tk::FormBusy busy(form);
-    form->Start(exercise);
-  };
+  LaunchMultipleChoice = FormLauncher(frmOvMC, [](TfrmOvMC& form, int exercise) { form.Start(exercise); });
 }
 
 }  // namespace tamiro
