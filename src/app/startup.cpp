@@ -7,6 +7,7 @@
 #include "content/content_tables.h"
 #include "content/message_form.h"
 #include "exercises/multiple_choice/mc_form.h"
+#include "exercises/rain/rain_form.h"
 #include "app/settings.h"
 #include "toolkit/application.h"
 #include "toolkit/help_viewer.h"
@@ -39,6 +40,7 @@ void CreateApplicationForms() {
   frmAbout = tk::CreateForm<TfrmAbout>(nullptr);
   app.AddForm(frmAbout);
   InstallMultipleChoice();
+  InstallRain();
 }
 
 }  // namespace tamiro
