@@ -6,6 +6,7 @@
 #include "app/main_menu.h"
 #include "content/content_tables.h"
 #include "content/message_form.h"
+#include "exercises/hangman/hangman_form.h"
 #include "exercises/multiple_choice/mc_form.h"
 #include "exercises/rain/rain_form.h"
 #include "app/settings.h"
@@ -41,6 +42,7 @@ void CreateApplicationForms() {
   app.AddForm(frmAbout);
   InstallMultipleChoice();
   InstallRain();
+  InstallHangman();
 }
 
 }  // namespace tamiro

@@ -25,6 +25,10 @@ TUNES = {
     "HUNG_UP.MID": (2, 4), "HURRA1.MID": (3, 6),
 }
 PICTURES = {"strip.svg": "0 0 101 469", "mascot.svg": "0 0 133 237"}
+# The eleven hangman pieces, each as large as the control it is stretched to.
+PIECES = {f"hangman{i:02d}.svg": f"0 0 {w} {h}" for i, (w, h) in enumerate(
+    [(145, 63), (11, 297), (129, 7), (65, 57), (5, 50), (53, 53), (9, 97), (49, 77), (53, 77), (45, 37), (45, 41)],
+    start=1)}
 
 
 def asset(name):
@@ -206,6 +210,31 @@ class PictureTest(unittest.TestCase):
                 # Drawn shapes only: the program's renderer must not need fonts.
                 self.assertEqual(root.findall(f".//{ns}text"), [])
                 self.assertGreater(len(list(root.iter())), 20)
+
+
+    def test_hangman_pieces_are_white_shapes_without_outline(self):
+        ns = "{http://www.w3.org/2000/svg}"
+        shapes = {ns + t for t in ("path", "ellipse", "circle", "rect", "polygon")}
+        for name, view_box in PIECES.items():
+            with self.subTest(name):
+                root = ET.fromstring(asset(name))
+                self.assertEqual(root.get("viewBox"), view_box)
+                parents = {child: parent for parent in root.iter() for child in parent}
+                drawn = [e for e in root.iter() if e.tag in shapes]
+                self.assertTrue(drawn)
+                for element in root.iter():
+                    self.assertIsNone(element.get("stroke"), "no outlines")
+                    self.assertIn(element.tag, shapes | {ns + "svg", ns + "g"})
+                for element in drawn:
+                    fill, e = None, element
+                    while fill is None and e is not None:
+                        fill, e = e.get("fill"), parents.get(e)
+                    self.assertEqual(fill, "#FFFFFF")
+        # The head is a ring: its first shape has a hole for the face.
+        head = ET.fromstring(asset("hangman06.svg"))
+        ring = next(e for e in head.iter() if e.tag == ns + "path")
+        self.assertEqual(ring.get("fill-rule"), "evenodd")
+        self.assertEqual(ring.get("d").count("Z"), 2)
 
 
 class ReproducibleTest(unittest.TestCase):
