@@ -229,17 +229,54 @@ void Shape::Paint(QPainter& painter) {
 
 // ---- Timer ------------------------------------------------------------------
 
+namespace {
+bool g_testClock = false;
+long long g_testNow = 0;
+std::vector<Timer*>& AllTimers() {
+  static std::vector<Timer*> timers;
+  return timers;
+}
+}  // namespace
+
 Timer::Timer(Component* owner, std::string name)
     : Component(owner, std::move(name)), timer_(std::make_unique<QTimer>()) {
-  QObject::connect(timer_.get(), &QTimer::timeout, [this] {
-    Form* form = OwnerForm();
-    if (form && form->Released()) return;
-    if (OnTimer) Application::Instance().Dispatch(form, OnTimer);
-  });
+  QObject::connect(timer_.get(), &QTimer::timeout, [this] { Fire(); });
+  AllTimers().push_back(this);
   Restart();
 }
 
-Timer::~Timer() { timer_->stop(); }
+Timer::~Timer() {
+  timer_->stop();
+  auto& all = AllTimers();
+  all.erase(std::remove(all.begin(), all.end(), this), all.end());
+}
+
+void Timer::Fire() {
+  Form* form = OwnerForm();
+  if (form && form->Released()) return;
+  if (OnTimer) Application::Instance().Dispatch(form, OnTimer);
+}
+
+void SetTestClockForTimers(bool on) {
+  g_testClock = on;
+  g_testNow = 0;
+}
+
+void AdvanceTimers(int milliseconds) {
+  const long long until = g_testNow + std::max(0, milliseconds);
+  // Each tick moves its timer's next tick on by at least a millisecond, so
+  // the loop ends; timers made or destroyed by a tick are seen at once.
+  for (;;) {
+    Timer* next = nullptr;
+    for (Timer* timer : AllTimers())
+      if (timer->due_ >= 0 && timer->due_ <= until && (!next || timer->due_ < next->due_)) next = timer;
+    if (!next) break;
+    g_testNow = next->due_;
+    next->due_ += next->interval_;
+    next->Fire();
+  }
+  g_testNow = until;
+}
 
 void Timer::SetInterval(int milliseconds) {
   interval_ = milliseconds;
@@ -252,11 +289,17 @@ void Timer::SetEnabled(bool enabled) {
   Restart();
 }
 
-int Timer::RemainingTime() const { return timer_->isActive() ? timer_->remainingTime() : -1; }
+int Timer::RemainingTime() const {
+  if (g_testClock) return due_ >= 0 ? static_cast<int>(due_ - g_testNow) : -1;
+  return timer_->isActive() ? timer_->remainingTime() : -1;
+}
 
 void Timer::Restart() {
   timer_->stop();
-  if (enabled_ && interval_ > 0) timer_->start(interval_);
+  due_ = -1;
+  if (!enabled_ || interval_ <= 0) return;
+  if (g_testClock) due_ = g_testNow + interval_;
+  else timer_->start(interval_);
 }
 
 // ---- Form -------------------------------------------------------------------

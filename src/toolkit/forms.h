@@ -174,11 +174,22 @@ class Timer : public Component {
   NotifyHandler OnTimer;
 
  private:
+  friend void AdvanceTimers(int milliseconds);
   void Restart();
+  void Fire();
   int interval_ = 1000;
   bool enabled_ = true;
   std::unique_ptr<QTimer> timer_;
+  long long due_ = -1;  // on the test clock: when the next tick is due
 };
+
+// Timers run on the system's clock. A test may run every timer on a clock of
+// its own instead: from then on timers tick only when AdvanceTimers moves
+// that clock on, in the order their ticks fall due, so that a run does not
+// depend on how fast the machine is. Set it before any timer exists.
+void SetTestClockForTimers(bool on);
+// Moves the test clock on, firing every tick that falls due on the way.
+void AdvanceTimers(int milliseconds);
 
 // Modal results.
 inline constexpr int mrNone = 0;
