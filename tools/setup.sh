@@ -5,6 +5,9 @@
 #   tools/setup.sh test   install what is missing, build, run every test,
 #                         then build and run the tests again with
 #                         AddressSanitizer and UndefinedBehaviorSanitizer
+#   tools/setup.sh fuzz [CPU-SECONDS] [TARGET...]
+#                         install clang and libFuzzer, build the fuzzing
+#                         build and run its targets (tools/fuzz.sh)
 #
 # Packages already installed are left alone; missing ones are installed with
 # apt-get (through sudo when not run as root).
@@ -29,6 +32,9 @@ test_packages=(
   hunspell-hr myspell-et hunspell-fr hunspell-ca hunspell-es hunspell-ro hunspell-br
   hunspell-pl hunspell-it hunspell-pt-br libvoikko1 voikko-fi python3-libvoikko
 )
+
+# The fuzzing build: clang and libFuzzer.
+fuzz_packages=(clang-14 libclang-rt-14-dev time)
 
 install_missing() {
   local missing=()
@@ -69,8 +75,16 @@ case "$mode" in
       UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
       ctest --output-on-failure -j "$jobs")
     ;;
+  fuzz)
+    shift
+    install_missing "${build_packages[@]}" "${run_packages[@]}" libgtest-dev "${fuzz_packages[@]}"
+    cmake -S "$here" -B "$here/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON \
+      -DTAMIRO_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14
+    cmake --build "$here/build-fuzz" -j "$jobs" --target fuzz_pictures fuzz_strings fuzz_hangman fuzz_help
+    exec "$here/tools/fuzz.sh" "$@"
+    ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|fuzz" >&2
     exit 2
     ;;
 esac
