@@ -7,6 +7,7 @@
 #include "content/content_tables.h"
 #include "content/message_form.h"
 #include "exercises/hangman/hangman_form.h"
+#include "exercises/memory/memory_form.h"
 #include "exercises/multiple_choice/mc_form.h"
 #include "exercises/rain/rain_form.h"
 #include "app/settings.h"
@@ -43,6 +44,7 @@ void CreateApplicationForms() {
   InstallMultipleChoice();
   InstallRain();
   InstallHangman();
+  InstallMemory();
 }
 
 }  // namespace tamiro
