@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <set>
 
@@ -30,13 +29,19 @@ QRect Ink(const QImage& image, const QRect& area, QRgb colour = qRgb(0, 0, 0)) {
   return found;
 }
 
-// The rain form at 1024 x 768, launched from the menu with recording players
-// and a clock that moves on at every reading. The tests make the ticks.
+// The rain form at 1024 x 768, launched from the menu with recording players,
+// a clock that moves on at every reading, and timers that tick only when the
+// test moves their clock on.
 class Rain : public testing_support::ProgramFixture {
  protected:
   void SetUp() override {
+    tk::SetTestClockForTimers(true);
     tk::SetClockOverride([this] { return clock += 7919; });
     StartProgram();
+  }
+  void TearDown() override {
+    ProgramFixture::TearDown();
+    tk::SetTestClockForTimers(false);
   }
   TfrmOvRegn* Launch(int exercise) {
     music->log.clear();
@@ -192,7 +197,10 @@ TEST_F(Rain, EveryOtherKeyCostsTenPointsBelowZeroToo) {
 TEST_F(Rain, LandingsTheEndAndKeysAfterIt) {
   const Log landing = {"open Dropp3.WAV", "play", "open DRIPDROP.WAV", "play"};
   TfrmOvRegn* form = Launch(10);
-  Ticks(form, 60);
+  tk::AdvanceTimers(59 * 80);
+  EXPECT_EQ(Item(1).Steps, 59);
+  EXPECT_TRUE(effects->log.empty());
+  tk::AdvanceTimers(80);
   EXPECT_EQ(effects->log, landing);
   EXPECT_EQ(rain::Score, 0);
   // The result typed after 59 steps lands the item; the next one starts at
@@ -318,7 +326,6 @@ TEST_F(Rain, LowerCaseLettersCatchInTheLanguagesCodePage) {
 
 TEST_F(Rain, HelpOverTheFieldAndExitInTheMiddleOfAGame) {
   TfrmOvRegn* form = Launch(9);
-  form->Timer1->SetEnabled(false);  // while the test lets events run
   Ticks(form, 25);
   TypeAnswer(form);
   Ticks(form, 10);
@@ -344,15 +351,16 @@ TEST_F(Rain, HelpOverTheFieldAndExitInTheMiddleOfAGame) {
   EXPECT_EQ(context, 101);
   EXPECT_TRUE(effects->log.empty());
 
-  // Exit with the timer running: no step after the release.
-  form->Timer1->SetEnabled(true);
+  // Exit in the middle of a game: no step after the release.
   const int item = rain::CurrentItem, steps = Item(item).Steps;
+  tk::AdvanceTimers(80);
+  EXPECT_EQ(Item(item).Steps, steps + 1);
   Click(form->imgExit);
   EXPECT_EQ(effects->log, Log{"play"}) << "KLICK3.WAV again";
-  QElapsedTimer t;
-  for (t.start(); t.elapsed() < 400;) tk::Application::ProcessMessages();
+  tk::AdvanceTimers(800);
+  tk::Application::ProcessMessages();
   EXPECT_EQ(frmOvRegn, nullptr);
-  EXPECT_EQ(Item(item).Steps, steps);
+  EXPECT_EQ(Item(item).Steps, steps + 1);
   EXPECT_EQ(tk::Application::Instance().ActiveForm(), frmHuvudmeny);
 }
 
