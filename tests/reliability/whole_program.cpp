@@ -91,6 +91,11 @@ void StartProgram() {
   Music = Sounds = true;
   Capital = false;
   tk::SetTestClockForTimers(true);
+  // The random generator's seed moves on at every reading, the same way in
+  // every run.
+  static std::int64_t clock = 0;
+  clock = 0;
+  tk::SetClockOverride([] { return clock += 7919; });
   PrepareFonts();
   CreateApplicationForms();
   frmHuvudmeny->Show();
@@ -102,6 +107,7 @@ void EndProgram() {
   tk::Application::Instance().HelpViewer = nullptr;
   tk::Application::Instance().DestroyForms();
   tk::SetTestClockForTimers(false);
+  tk::SetClockOverride(nullptr);
   QFontDatabase::removeAllApplicationFonts();
 }
 
