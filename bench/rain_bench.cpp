@@ -116,7 +116,8 @@ int RunOneSize(int width, int height, int argc, char* argv[]) {
       QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
       tk::Application::ProcessMessages();
       ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
-      largestStrip = std::max<long long>(largestStrip, static_cast<long long>(rain::ColumnWidth - 2) * rain::ItemHeight);
+      const long long strip = static_cast<long long>(rain::ColumnWidth - 2) * rain::ItemHeight;
+      largestStrip = std::max(largestStrip, strip);
       totalArea += meter.area;
       unpainted += meter.events == 0;
       if (meter.area > largestArea) {

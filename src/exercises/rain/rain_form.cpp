@@ -41,6 +41,11 @@ TRainItem& Item(int i) { return Items[static_cast<std::size_t>(i)]; }
 
 int Trunc(double value) { return static_cast<int>(std::trunc(value)); }
 
+void FillBlack(tk::Canvas& canvas, int x1, int y1, int x2, int y2) {
+  canvas.Brush = {0, false};
+  canvas.FillRect(x1, y1, x2, y2);
+}
+
 // The size of the items' text in each game.
 int ItemFontSize() {
   switch (Exercise) {
@@ -118,14 +123,9 @@ void TfrmOvRegn::NewGame() {
   Randomize();
   Score = 0;
   ShowScore();
-  tk::Canvas& strip = imgRegn->Canvas();
-  strip.Brush.Clear = false;
-  strip.Brush.Color = 0;
-  strip.FillRect(0, 0, imgRegn->Width(), imgRegn->Height());
-  tk::Canvas& field = Canvas();
-  field.Brush.Clear = false;
-  field.Brush.Color = 0;
-  field.FillRect(shpRam->Left(), shpRam->Top(), shpRam->Left() + shpRam->Width(), shpRam->Top() + shpRam->Height());
+  FillBlack(imgRegn->Canvas(), 0, 0, imgRegn->Width(), imgRegn->Height());
+  FillBlack(Canvas(), shpRam->Left(), shpRam->Top(), shpRam->Left() + shpRam->Width(),
+            shpRam->Top() + shpRam->Height());
 
   const std::string alphabet = Alphabet();
   const int letters = static_cast<int>(alphabet.size());
@@ -202,10 +202,7 @@ void TfrmOvRegn::ItemDone() {
 }
 
 void TfrmOvRegn::ShowScore() {
-  tk::Canvas& canvas = imgScore->Canvas();
-  canvas.Brush.Clear = false;
-  canvas.Brush.Color = 0;
-  canvas.FillRect(0, 0, imgScore->Width(), imgScore->Height());
+  FillBlack(imgScore->Canvas(), 0, 0, imgScore->Width(), imgScore->Height());
   DrawTextCentred(imgScore->Width() / 2, imgScore->Height() / 2, *imgScore, std::to_string(Score), kWhite,
                   ExerciseFont, LargeFontSize / 2);
 }
