@@ -29,26 +29,40 @@ bool SameName(const std::string& a, const std::string& b) {
 
 struct Lines {
   std::vector<std::string> lines;
-  bool crlf = false;
+  // The file's own line ending (that of its first line); files the program
+  // creates, and files without one, get CRLF, as the desktop writes them.
+  std::string eol = "\r\n";
 };
 
+// Lines end in CRLF, LF or a bare CR, in any mixture.
 Lines ReadLines(const std::string& path) {
   Lines result;
   QFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::ReadOnly)) return result;
   const QByteArray data = file.readAll();
-  std::string text(data.constData(), static_cast<std::size_t>(data.size()));
-  result.crlf = text.find("\r\n") != std::string::npos;
+  const std::string text(data.constData(), static_cast<std::size_t>(data.size()));
+  bool first = true;
   std::size_t start = 0;
   while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    result.lines.push_back(line);
-    start = end + 1;
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) {
+      result.lines.push_back(text.substr(start));
+      break;
+    }
+    result.lines.push_back(text.substr(start, end - start));
+    const std::size_t next = text.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1;
+    if (first) result.eol = text.substr(end, next - end);
+    first = false;
+    start = next;
   }
   return result;
+}
+
+// A value in matching double or single quotes reads without them.
+std::string Unquoted(const std::string& value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    return value.substr(1, value.size() - 2);
+  return value;
 }
 
 // A section header's name, or nothing when the line is not a header.
@@ -93,14 +107,18 @@ std::optional<std::string> ProfileFile::ReadString(const std::string& section,
   if (!range) return std::nullopt;
   for (std::size_t i = range->first; i < range->second; ++i) {
     auto kv = KeyValue(file.lines[i]);
-    if (kv && SameName(kv->first, key)) return kv->second;
+    if (kv && SameName(kv->first, key)) return Unquoted(kv->second);
   }
   return std::nullopt;
 }
 
 std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
                                     const std::string& fallback) const {
-  return ReadString(section, key).value_or(fallback);
+  if (auto value = ReadString(section, key)) return *value;
+  // The default comes back without its trailing blanks.
+  std::string trimmed = fallback;
+  while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) trimmed.pop_back();
+  return trimmed;
 }
 
 bool ProfileFile::WriteString(const std::string& section, const std::string& key,
@@ -131,9 +149,8 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
   QDir().mkpath(QFileInfo(qpath).absolutePath());
   QSaveFile out(qpath);
   if (!out.open(QIODevice::WriteOnly)) return false;
-  const char* eol = file.crlf ? "\r\n" : "\n";
   std::string text;
-  for (const auto& line : lines) text += line + eol;
+  for (const auto& line : lines) text += line + file.eol;
   if (out.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
     out.cancelWriting();
     return false;

@@ -1,10 +1,12 @@
 #pragma once
-// Profile files: sections in square brackets and key=value lines. Section and
-// key names match without regard to case, blanks around names and values are
-// trimmed, and the first occurrence of a section or key wins. Writing a key
-// keeps every other line of the file, and the file is replaced atomically
-// (written to a temporary file that is then renamed over it), so an
-// interrupted write never leaves a half-written or empty file.
+// Profile files: sections in square brackets and key=value lines, ending in
+// CRLF, LF or a bare CR. Section and key names match without regard to case,
+// blanks around names and values are trimmed, a value in matching quotes
+// reads without them, and the first occurrence of a section or key wins.
+// Writing a key keeps every other line of the file and its line endings (a
+// new file gets CRLF), and the file is replaced atomically (written to a
+// temporary file that is then renamed over it), so an interrupted write
+// never leaves a half-written or empty file.
 
 #include <optional>
 #include <string>
@@ -17,7 +19,8 @@ class ProfileFile {
 
   const std::string& Path() const { return path_; }
 
-  // The value of the key, or nothing when the file, section or key is absent.
+  // The value of the key, or nothing when the file, section or key is absent;
+  // the default comes back without trailing blanks.
   std::optional<std::string> ReadString(const std::string& section, const std::string& key) const;
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& fallback) const;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 
 #include "app/main_menu.h"
@@ -62,6 +63,16 @@ TEST(Settings, DefaultsAndRangeRulesOfEveryKey) {
   EXPECT_FALSE(ReadWith(dir, "[Options]\nCapital=0x1x\n").capital);
   EXPECT_FALSE(ReadWith(dir, "[Options]\nCapital=3\n").capital);
   EXPECT_TRUE(ReadWith(dir, "[Options]\nCapital=0x1\n").capital);
+
+  // A file edited by hand: quoted values, and lines ending in a bare CR.
+  const Read quoted = ReadWith(dir, "[Options]\r\nLanguage=\"3\"\r\nMusic=\"0\"\r\nCapital='1'\r\n");
+  EXPECT_EQ(quoted.language, 3);
+  EXPECT_FALSE(quoted.music);
+  EXPECT_TRUE(quoted.capital);
+  const Read bareCr = ReadWith(dir, "[Options]\rLanguage=16\rSounds=0\rMusic=0\r");
+  EXPECT_EQ(bareCr.language, 16);
+  EXPECT_FALSE(bareCr.sounds);
+  EXPECT_FALSE(bareCr.music);
 }
 
 TEST(Settings, WritingKeepsTheUsersOtherLines) {
@@ -135,6 +146,10 @@ TEST_F(Startup, CreatesTheFormsInOrderAndLoadsTheContent) {
             QRect(304, 274, 415, 219));
   EXPECT_EQ(QPoint(frmAbout->Left(), frmAbout->Top()), QPoint(263, 208));
   EXPECT_EQ(tk::Application::Instance().Title, "Tamiro");
+  // The desktop shows the title for the window and the program.
+  EXPECT_EQ(tk::Application::Instance().Window()->windowTitle(), "Tamiro");
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Tamiro");
+  EXPECT_EQ(QGuiApplication::desktopFileName(), "org.tamiro.Tamiro");
   EXPECT_EQ(tk::Application::Instance().HelpFile, dir.File("TAMIRO.HLP"));
   EXPECT_TRUE(Messages().empty()) << (Messages().empty() ? "" : Messages()[0].text);
   EXPECT_EQ(Language, 2);

@@ -57,11 +57,30 @@ TEST_F(Profile, WritingCreatesFolderFileAndSectionAndKeepsLineEndings) {
   const std::string nested = (dir.path() + "/a/b/TAMIRO.INI").toStdString();
   tk::ProfileFile file(nested);
   ASSERT_TRUE(file.WriteString("Options", "Language", "2"));
-  EXPECT_EQ(ReadAll(nested), "[Options]\nLanguage=2\n");
+  EXPECT_EQ(ReadAll(nested), "[Options]\r\nLanguage=2\r\n") << "a new file ends its lines in CRLF";
 
-  WriteAll(path, "[Options]\r\nLanguage=1\r\n");
-  ASSERT_TRUE(tk::ProfileFile(path).WriteString("Options", "Capital", "1"));
-  EXPECT_EQ(ReadAll(path), "[Options]\r\nLanguage=1\r\nCapital=1\r\n");
+  // A file that exists keeps its own line endings, whichever they are.
+  for (const std::string eol : {"\r\n", "\n", "\r"}) {
+    WriteAll(path, "[Options]" + eol + "Language=1" + eol);
+    ASSERT_TRUE(tk::ProfileFile(path).WriteString("Options", "Capital", "1"));
+    EXPECT_EQ(ReadAll(path), "[Options]" + eol + "Language=1" + eol + "Capital=1" + eol);
+  }
+}
+
+TEST_F(Profile, BareCarriageReturnsEndLinesAndQuotedValuesReadWithoutTheirQuotes) {
+  WriteAll(path, "[Options]\rLanguage=\"3\"\rMusic='0'\rSounds=\"1'\rCapital=\"\"\rOwn=\"\r\n[Next]\nA=1");
+  tk::ProfileFile file(path);
+  EXPECT_EQ(file.ReadString("Options", "Language"), "3");
+  EXPECT_EQ(file.ReadString("Options", "Music"), "0");
+  EXPECT_EQ(file.ReadString("Options", "Sounds"), "\"1'") << "quotes that do not match stay";
+  EXPECT_EQ(file.ReadString("Options", "Capital"), "");
+  EXPECT_EQ(file.ReadString("Options", "Own"), "\"");
+  EXPECT_EQ(file.ReadString("Next", "A"), "1");
+  // A default comes back without its trailing blanks.
+  EXPECT_EQ(file.ReadString("Options", "Missing", " 1 \t "), " 1");
+  // Writing into such a file keeps each of its lines.
+  ASSERT_TRUE(file.WriteString("Options", "Music", "1"));
+  EXPECT_EQ(ReadAll(path), "[Options]\rLanguage=\"3\"\rMusic=1\rSounds=\"1'\rCapital=\"\"\rOwn=\"\r[Next]\rA=1\r");
 }
 
 TEST_F(Profile, AWriteThatCannotCompleteReportsFailureAndChangesNothing) {
