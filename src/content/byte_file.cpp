@@ -9,11 +9,27 @@
 #include "toolkit/profile.h"
 
 namespace tamiro {
+namespace {
+
+// The bytes of a text as a message can show them: control bytes (a NUL
+// among them) as #n, so that none of them ends or garbles the message.
+std::string Printable(const std::string& bytes) {
+  std::string shown;
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) shown += "#" + std::to_string(b);
+    else shown += c;
+  }
+  return shown;
+}
+
+}  // namespace
 
 TByteFile::TByteFile(const std::string& path) {
+  // A folder is no file: it is not found, as a path to nothing is not.
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) throw EFileNotFound("File \"" + path + "\" not found.");
-  if (S_ISDIR(info.st_mode)) throw EFileOpenFailed("File open failed: " + std::string(std::strerror(EISDIR)));
+  if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+    throw EFileNotFound("File \"" + path + "\" not found.");
   file_ = std::fopen(path.c_str(), "rb");
   if (!file_) throw EFileOpenFailed("File open failed: " + std::string(std::strerror(errno)));
   size_ = static_cast<long>(info.st_size);
@@ -61,7 +77,7 @@ std::string TByteFile::ReadString() {
     if (!plain) {
       const std::string text(digits, 5);
       const auto parsed = tk::StrToInt(text);
-      if (!parsed) throw EConvertError("'" + text + "' is not a valid integer value");
+      if (!parsed) throw EConvertError("'" + Printable(text) + "' is not a valid integer value");
       value = *parsed;
     }
     result.push_back(static_cast<char>(tk::FromUnicode(static_cast<char16_t>(value & 0xFFFF))));

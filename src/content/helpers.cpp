@@ -165,10 +165,8 @@ int RandomIn(int low, int count) { return static_cast<int>(std::trunc(Random() *
 void PickDistinctRandom(int* values, int count, int excluded, int low, int high) {
   Randomize();
   if (count <= 0) return;
-  std::vector<int> pool;
-  for (int v = low; v < high; ++v)
-    if (v != excluded) pool.push_back(v);
-  const int distinct = std::min<int>(count, static_cast<int>(pool.size()));
+  const int available = std::max(0, high - low) - (excluded >= low && excluded < high ? 1 : 0);
+  const int distinct = std::min(count, available);
   for (int i = 0; i < distinct; ++i) {
     int v;
     bool clash;
@@ -179,9 +177,8 @@ void PickDistinctRandom(int* values, int count, int excluded, int low, int high)
     } while (clash);
     values[i] = v;
   }
-  // Fewer values than asked for: repeat the ones the range has.
-  for (int i = distinct; i < count; ++i)
-    values[i] = pool.empty() ? low : pool[static_cast<std::size_t>(RandomIn(0, static_cast<int>(pool.size())))];
+  // Fewer values than asked for: the rest stay empty.
+  for (int i = distinct; i < count; ++i) values[i] = kNoValue;
 }
 
 std::string ApplyLetterCase(const std::string& text) { return Capital ? tk::UpperCase(text) : text; }

@@ -3,6 +3,7 @@
 // to the screen, drawing text and button faces on images, preparing an image
 // for drawing, distinct random numbers, letter case, music and sound.
 
+#include <climits>
 #include <cstdint>
 #include <string>
 
@@ -44,8 +45,9 @@ int RandomIn(int low, int count);
 
 // Fills values[0..count-1] with distinct values from low to high - 1, none of
 // them equal to excluded. When the range holds fewer such values than count,
-// the values it has are used first and then repeated, so the call always
-// ends; an empty range gives low.
+// the places left over get kNoValue (an empty answer), so the call always
+// ends and never gives the excluded value.
+inline constexpr int kNoValue = INT_MIN;
 void PickDistinctRandom(int* values, int count, int excluded, int low, int high);
 
 std::string ApplyLetterCase(const std::string& text);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <cstdio>
+
 #include "content/byte_file.h"
 #include "support/test_support.h"
 #include "toolkit/code_page.h"
@@ -74,6 +77,11 @@ TEST(ByteFile, TruncatedStringsAndBadDigitsFail) {
   dir.Write("d.crp", std::string("\x01" "#0x0zz", 7));
   TByteFile bad(dir.File("d.crp"));
   EXPECT_THROW(bad.ReadString(), tamiro::EConvertError);
+  // The message shows all five bytes; a NUL or another control byte among
+  // them neither ends nor garbles it.
+  dir.Write("n.crp", std::string("\x01" "#1\0" "2\t3", 7));
+  TByteFile nul(dir.File("n.crp"));
+  EXPECT_EQ(Message([&] { nul.ReadString(); }), "'1#02#93' is not a valid integer value");
 }
 
 TEST(ByteFile, OpenFailuresCarryTheirMessages) {
@@ -81,10 +89,18 @@ TEST(ByteFile, OpenFailuresCarryTheirMessages) {
   const std::string missing = dir.File("bilder.crp");
   EXPECT_EQ(Message([&] { TByteFile f(missing); }), "File \"" + missing + "\" not found.");
   EXPECT_THROW(TByteFile f(missing), EFileNotFound);
-  // A folder exists but cannot be read as a file.
-  EXPECT_THROW(TByteFile f(dir.Path()), EFileOpenFailed);
-  EXPECT_EQ(Message([&] { TByteFile f(dir.Path()); }).rfind("File open failed: ", 0), 0u);
+  // A folder where the file should be is not found either.
+  EXPECT_EQ(Message([&] { TByteFile f(dir.Path()); }), "File \"" + dir.Path() + "\" not found.");
+  EXPECT_THROW(TByteFile f(dir.Path()), EFileNotFound);
+  // A file that exists but cannot be read.
+  dir.Write("locked.crp", "x");
+  QFile::setPermissions(QString::fromStdString(dir.File("locked.crp")), QFileDevice::WriteOwner);
+  if (std::FILE* probe = std::fopen(dir.File("locked.crp").c_str(), "rb")) {
+    std::fclose(probe);  // running as root: every file can be read
+  } else {
+    EXPECT_EQ(Message([&] { TByteFile f(dir.File("locked.crp")); }).rfind("File open failed: ", 0), 0u);
+    EXPECT_THROW(TByteFile f(dir.File("locked.crp")), EFileOpenFailed);
+  }
   // Both open failures are input/output errors to their callers.
-  EXPECT_THROW(TByteFile f(dir.Path()), EInOutError);
   EXPECT_THROW(TByteFile f(missing), EInOutError);
 }

@@ -174,6 +174,19 @@ TEST_F(Loaders, TruncatedAndMissingFilesRaiseAndKeepWhatWasRead) {
   EXPECT_THROW(LoadPictureCatalogue(), EFileNotFound);
   EXPECT_EQ(Pictures[1].Name, "foo") << "the defaults are set before the file is opened";
   EXPECT_THROW(LoadHangmanWords(), EFileNotFound);
+
+  // A picture record cut short in its colour is dropped whole: the picture
+  // keeps its defaults rather than a new glyph under the default name.
+  std::string pictures = EncodePicture(Picture(1, u"äpple", u"apple")) + EncodePicture(Picture(2, u"kula", u"ball"));
+  pictures.resize(pictures.size() - 3);
+  dir.Write("bilder.crp", pictures);
+  EXPECT_THROW(LoadPictureCatalogue(), EInOutError);
+  EXPECT_EQ(Pictures[1].Name, "\xE4pple");
+  EXPECT_EQ(Pictures[1].Glyph, 128);
+  EXPECT_EQ(Pictures[2].Name, "foo");
+  EXPECT_EQ(Pictures[2].PluralName, "foobar");
+  EXPECT_EQ(Pictures[2].Glyph, 0);
+  EXPECT_EQ(Pictures[2].Colour, 0xC0C0C0u);
 }
 
 TEST(ProgramDirectory, IsTheExecutablesFolderWithoutItsSeparator) {

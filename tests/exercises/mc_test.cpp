@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <map>
 #include <set>
 
@@ -365,10 +366,61 @@ TEST_F(MultipleChoice, ContentThatCannotMakeAQuestionGivesABlankOneInsteadOfHang
   tk::Application::ProcessMessages();
   form = Launch(5);
   const std::string alphabet = LangStrings[21];
+  // An alphabet of three letters: the wrong answers come from the letters
+  // before the last one, so only B is left beside the right A, and the other
+  // slots are blank rather than copies of the right answer.
   LangStrings[21] = "ABC";
-  Pictures[3].Name = "apa";
+  for (int i = 1; i <= kPictureCount; ++i) Pictures[At(i)].Name = i == 3 ? "apa" : "";
   form->NewQuestion();
-  EXPECT_GE(mc::RightSlot, 1);
+  ASSERT_GE(mc::RightSlot, 1);
+  EXPECT_EQ(mc::AnswerTexts[At(mc::RightSlot)], "A");
+  std::multiset<std::string> texts(mc::AnswerTexts.begin() + 1, mc::AnswerTexts.end());
+  EXPECT_EQ(texts, (std::multiset<std::string>{"", "", "A", "B"}));
+  // Two letters: no wrong answer at all.
+  LangStrings[21] = "AB";
+  form->NewQuestion();
+  texts = std::multiset<std::string>(mc::AnswerTexts.begin() + 1, mc::AnswerTexts.end());
+  EXPECT_EQ(texts, (std::multiset<std::string>{"", "", "", "A"}));
   LangStrings[21] = alphabet;
   Pictures = saved;
+}
+
+TEST_F(MultipleChoice, OnlyALeftClickAnswersOrLeaves) {
+  TfrmOvMC* form = Launch(2);
+  const auto press = [&](tk::Control* c, tk::MouseButton b) {
+    const QPoint p = c->BoundsRect().center();
+    form->DeliverMouseDown(b, 0, p.x(), p.y());
+    form->DeliverMouseUp(b, 0, p.x(), p.y());
+  };
+  for (auto button : {tk::MouseButton::Right, tk::MouseButton::Middle}) {
+    press(mc::AnswerImages[At(mc::RightSlot)], button);
+    press(form->imgHard, button);
+    press(form->imgExit, button);
+  }
+  EXPECT_TRUE(effects->log.empty());
+  EXPECT_TRUE(mc::Easy);
+  EXPECT_FALSE(form->Released());
+  press(form->imgExit, tk::MouseButton::Left);
+  EXPECT_TRUE(form->Released());
+}
+
+TEST_F(MultipleChoice, ExitClickedWhileTheFirstQuestionIsDrawnLeavesCleanly) {
+  // The counting question lets events run after drawing its pictures, and
+  // ClearImage before it; Exit may come in either.
+  for (int delay : {0, 1}) {
+    QTimer::singleShot(delay, [] {
+      if (frmOvMC && !frmOvMC->Released()) {
+        const QPoint p = frmOvMC->imgExit->BoundsRect().center();
+        frmOvMC->DeliverMouseDown(tk::MouseButton::Left, 0, p.x(), p.y());
+        frmOvMC->DeliverMouseUp(tk::MouseButton::Left, 0, p.x(), p.y());
+      }
+    });
+    LaunchMultipleChoice(frmHuvudmeny, 1);
+    ASSERT_NE(frmOvMC, nullptr);
+    EXPECT_TRUE(frmOvMC->Released());
+    EXPECT_GE(mc::ObjectCount, 1) << "the question was drawn to its end";
+    Spin(30);
+    EXPECT_EQ(frmOvMC, nullptr);
+    EXPECT_EQ(tk::Application::Instance().ActiveForm(), frmHuvudmeny);
+  }
 }

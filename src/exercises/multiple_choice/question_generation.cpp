@@ -59,7 +59,8 @@ int DrawOther(int low, int count, int previous) {
 
 void SetSlotTexts(const std::string& font, int size) {
   for (int k = 1; k <= 4; ++k) {
-    AnswerTexts[At(k)] = std::to_string(AnswerValues[At(k)]);
+    const int v = AnswerValues[At(k)];
+    AnswerTexts[At(k)] = v == kNoValue ? std::string() : std::to_string(v);
     AnswerColours[At(k)] = kWhite;
   }
   AnswerFont = font;
@@ -255,7 +256,7 @@ void TfrmOvMC::PictureQuestion() {
                   ExerciseFont, Trunc(LargeFontSize * 1.3));
   for (int k = 1; k <= 4; ++k) {
     const int v = AnswerValues[At(k)];
-    AnswerTexts[At(k)] = GlyphText(v);
+    AnswerTexts[At(k)] = v >= 1 && v <= kPictureCount ? GlyphText(v) : std::string();
     AnswerColours[At(k)] = v >= 1 && v <= kPictureCount ? Pictures[At(v)].Colour : kWhite;
   }
   AnswerFont = SymbolFont;
