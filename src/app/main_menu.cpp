@@ -53,7 +53,7 @@ namespace {
 constexpr tk::Colour kGrey = 0x808080;
 constexpr tk::Colour kRed = 0x0000FF;
 
-tk::Shape* Tile(tk::Form* form, const std::string& name, int left, int top, int width, int height) {
+tk::Shape* TileShape(tk::Form* form, const std::string& name, int left, int top, int width, int height) {
   auto* shape = new tk::Shape(form, name, left, top, width, height);
   shape->Type = tk::ShapeType::RoundRect;
   shape->Brush.Clear = true;
@@ -66,7 +66,7 @@ tk::Shape* Tile(tk::Form* form, const std::string& name, int left, int top, int 
 // the right column the others. Each tile carries a label (its caption is
 // LangStrings[tag]) and an icon: a picture's glyph in the picture's own colour
 // or in a colour of the tile's.
-struct TileSpec {
+struct TileDesign {
   int number;  // of shpOvN, lblOvN, imgOvN; also the label's tag
   const char* caption;  // the design caption, Swedish
   bool left;  // the column
@@ -77,7 +77,7 @@ struct TileSpec {
   int exercise;
 };
 constexpr tk::Colour kOwnColour = 0xFFFFFFFF;
-const TileSpec kTiles[] = {
+const TileDesign kTiles[] = {
     {1, "Hur många?", true, 8, 46, kOwnColour, &LaunchMultipleChoice, 1},
     {2, "Addition", true, 76, 2, kOwnColour, &LaunchMultipleChoice, 2},
     {3, "Subtraktion", true, 144, 2, 0xFF8020, &LaunchMultipleChoice, 3},
@@ -92,8 +92,8 @@ const TileSpec kTiles[] = {
     {13, "Matteregn", false, 348, 6, 0xFFD030, &LaunchRain, 10},
 };
 
-const TileSpec& Spec(int number) {
-  return *std::find_if(std::begin(kTiles), std::end(kTiles), [&](const TileSpec& t) { return t.number == number; });
+const TileDesign& Tile(int number) {
+  return *std::find_if(std::begin(kTiles), std::end(kTiles), [&](const TileDesign& t) { return t.number == number; });
 }
 
 }  // namespace
@@ -113,8 +113,8 @@ TfrmHuvudmeny::TfrmHuvudmeny(tk::Component* owner)
   Image1 = new tk::Image(this, "Image1", 8, 12, 101, 469);
   // Shapes, in the ownership order the hit test goes through.
   const auto tile = [this](int n) {
-    const TileSpec& t = Spec(n);
-    shpOv[n] = Tile(this, "shpOv" + std::to_string(n), t.left ? 134 : 388, t.top, 245, 61);
+    const TileDesign& t = Tile(n);
+    shpOv[n] = TileShape(this, "shpOv" + std::to_string(n), t.left ? 134 : 388, t.top, 245, 61);
   };
   for (int n : {11, 8, 13, 12, 9}) tile(n);
   Shape2 = new tk::Shape(this, "Shape2", 132, 418, 505, 11);
@@ -126,16 +126,16 @@ TfrmHuvudmeny::TfrmHuvudmeny(tk::Component* owner)
     decoration->Enabled = false;
   }
   for (int n : {1, 2, 3, 4, 5, 6}) tile(n);
-  shpAbout = Tile(this, "shpAbout", 134, 439, 155, 32);
+  shpAbout = TileShape(this, "shpAbout", 134, 439, 155, 32);
   tile(10);
-  shpExit = Tile(this, "shpExit", 480, 438, 153, 32);
-  shpHelp = Tile(this, "shpHelp", 299, 439, 171, 32);
+  shpExit = TileShape(this, "shpExit", 480, 438, 153, 32);
+  shpHelp = TileShape(this, "shpHelp", 299, 439, 171, 32);
 
   // Left-column labels are right-aligned with the icon to their right,
   // right-column labels left-aligned with the icon to their left. A label is
   // as high as its tile below the label's top, so that the letters fit at any
   // screen shape.
-  for (const TileSpec& t : kTiles) {
+  for (const TileDesign& t : kTiles) {
     const int width = t.left ? 176 : t.number == 11 ? 189 : 180;
     auto* label = new tk::Label(this, "lblOv" + std::to_string(t.number), t.left ? 137 : 444, t.top + 16, width, 44);
     label->Tag = t.number;
@@ -158,7 +158,7 @@ TfrmHuvudmeny::TfrmHuvudmeny(tk::Component* owner)
     label->FontColour = 0xFFFFFF;
     label->Align = tk::Alignment::Center;
   }
-  for (const TileSpec& t : kTiles)
+  for (const TileDesign& t : kTiles)
     imgOv[t.number] =
         new tk::Image(this, "imgOv" + std::to_string(t.number), t.left ? 320 : 396, t.top + 8, t.left ? 49 : 47, 45);
 
@@ -224,9 +224,9 @@ void TfrmHuvudmeny::FormShow() {
   ScaleForm(*this);
   LargeFontSize = FitFontSize(Height() / 10, "Arial", imgTest->Canvas());
   ButtonFontSize = FitFontSize(Height() / 30, "Arial", imgTest->Canvas());
-  for (const TileSpec& t : kTiles) ClearImage(*imgOv[t.number]);
+  for (const TileDesign& t : kTiles) ClearImage(*imgOv[t.number]);
   const int s = static_cast<int>(std::trunc(1.3 * LargeFontSize));
-  for (const TileSpec& t : kTiles) {
+  for (const TileDesign& t : kTiles) {
     const tk::Colour colour = t.colour == kOwnColour ? Pictures[t.picture].Colour : t.colour;
     DrawTextAt(0, 0, *imgOv[t.number], GlyphText(t.picture), colour, SymbolFont, s);
   }
@@ -250,7 +250,7 @@ void TfrmHuvudmeny::FormMouseDown(tk::MouseButton, int, int x, int y) {
   if (!hit) return;
   PlaySound("KLICK3.WAV");
 
-  for (const TileSpec& t : kTiles) {
+  for (const TileDesign& t : kTiles) {
     if (hit == shpOv[t.number]) {
       if (*t.launcher) (*t.launcher)(this, t.exercise);
       return;

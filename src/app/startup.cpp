@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <QFont>
+#include <QGuiApplication>
 
 #include "app/about.h"
 #include "app/main_menu.h"
@@ -28,7 +29,9 @@ void PrepareFonts() {
 
 void CreateApplicationForms() {
   auto& app = tk::Application::Instance();
-  app.Title = "Tamiro";
+  app.SetTitle("Tamiro");
+  // The desktop matches the window to the menu entry the package installs.
+  QGuiApplication::setDesktopFileName(kDesktopFileName);
   // Help opens the current language's topic, in the exercise font, with the
   // Exit caption on its close button.
   app.HelpViewer = [](int context) {

@@ -4,6 +4,9 @@
 
 namespace tamiro {
 
+// The name of the desktop entry the package installs (without ".desktop").
+inline constexpr const char* kDesktopFileName = "org.tamiro.Tamiro";
+
 // Registers the fonts of the program directory and the font names the
 // program relies on. Call once, after the QApplication exists.
 void PrepareFonts();

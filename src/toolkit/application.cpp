@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
 #include <algorithm>
@@ -33,14 +34,16 @@ class MainWindow : public QWidget {
  protected:
   void keyPressEvent(QKeyEvent* event) override {
     auto& app = Application::Instance();
-    Form* form = app.ActiveForm();
+    Form* form = app.InputForm();
     if (!form) return;
     if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-      if (form->HelpContext != 0) app.ShowHelp(form->HelpContext);
+      // The help of the active form; over help, the same key closes it.
+      Form* active = app.ActiveForm();
+      if (active && active->HelpContext != 0) app.ShowHelp(active->HelpContext);
       return;
     }
     if (event->key() == Qt::Key_F4 && (event->modifiers() & Qt::AltModifier)) {
-      app.Dispatch(form, [form] { form->Close(); });
+      CloseRequest(form);
       return;
     }
     for (QChar c : event->text()) {
@@ -54,10 +57,20 @@ class MainWindow : public QWidget {
     }
   }
   void closeEvent(QCloseEvent* event) override {
-    auto& app = Application::Instance();
     event->ignore();
-    if (Form* form = app.ActiveForm()) app.Dispatch(form, [form] { form->Close(); });
-    else app.Terminate();
+    if (Form* form = Application::Instance().InputForm()) CloseRequest(form);
+    else Application::Instance().Terminate();
+  }
+
+ private:
+  // The desktop's close command closes the form on top: an overlay goes
+  // away, any other form closes as its Close says.
+  static void CloseRequest(Form* form) {
+    if (form->Overlay) {
+      form->Release();
+      return;
+    }
+    Application::Instance().Dispatch(form, [form] { form->Close(); });
   }
 };
 
@@ -71,6 +84,12 @@ Application& Application::Instance() {
 QWidget* Application::Window() {
   if (!window_) window_ = new MainWindow();
   return window_;
+}
+
+void Application::SetTitle(const std::string& title) {
+  Title = title;
+  Window()->setWindowTitle(QString::fromStdString(title));
+  QGuiApplication::setApplicationDisplayName(QString::fromStdString(title));
 }
 
 void Application::AddForm(Form* form) {
@@ -100,7 +119,7 @@ void Application::Terminate() {
 
 void Application::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-void Application::Dispatch(Form* form, const std::function<void()>& handler) {
+void Application::Dispatch(Form* form, std::function<void()> handler) {
   if (form && form->Released()) return;
   if (form) ++form->busy_;
   try {
@@ -147,14 +166,23 @@ void Application::RemoveLayer(Form* form) {
   UpdateActiveForm();
 }
 
+Form* Application::InputForm() const {
+  for (auto it = layers_.rbegin(); it != layers_.rend(); ++it)
+    if ((*it)->Visible() && !(*it)->Released()) return *it;
+  return nullptr;
+}
+
 void Application::UpdateActiveForm() {
-  if (updatingActive_ || destroying_) return;
-  updatingActive_ = true;
-  // Handlers may show or hide forms; settle until the active form is stable.
+  // Activation handlers may show or hide forms, also modally (a modal
+  // showing runs its own loop inside the handler), so the update may run
+  // nested inside itself; each run settles the forms as they are then. The
+  // depth bound only stops handlers that would show and hide forms forever.
+  if (destroying_ || activationDepth_ >= 8) return;
+  ++activationDepth_;
   for (int guard = 0; guard < 16; ++guard) {
     Form* top = nullptr;
     for (auto it = layers_.rbegin(); it != layers_.rend(); ++it)
-      if ((*it)->Visible() && !(*it)->Released()) {
+      if ((*it)->Visible() && !(*it)->Released() && !(*it)->Overlay) {
         top = *it;
         break;
       }
@@ -162,9 +190,9 @@ void Application::UpdateActiveForm() {
     Form* old = active_;
     active_ = top;
     if (old && old->OnDeactivate) Dispatch(old, old->OnDeactivate);
-    if (top && top->OnActivate) Dispatch(top, top->OnActivate);
+    if (active_ == top && top && top->OnActivate) Dispatch(top, top->OnActivate);
   }
-  updatingActive_ = false;
+  --activationDepth_;
 }
 
 void Application::DestroyForms() {

@@ -17,6 +17,9 @@ class Application {
   static Application& Instance();
 
   std::string Title = "";     // UTF-8; the caption of error boxes
+  // Sets the title, which also names the window and the program on the
+  // desktop (taskbar, window switcher).
+  void SetTitle(const std::string& title);
   std::string HelpFile = "";  // path of the help file
 
   // Forms owned by the application, destroyed at the end in reverse order.
@@ -43,12 +46,18 @@ class Application {
   // Runs a handler of a form (or of no form) at the event boundary: an
   // exception that leaves it is shown in the error box and goes no further.
   // Events of a released form are dropped.
-  void Dispatch(Form* form, const std::function<void()>& handler);
+  // The handler runs from a copy of its own, so that it may replace the
+  // event's handler while it runs.
+  void Dispatch(Form* form, std::function<void()> handler);
   void ShowException(const std::string& message);
 
   // Forms in layer order, bottom first (visible or not).
   const std::vector<Form*>& Layers() const { return layers_; }
+  // The active form: the topmost visible form of the program, overlays (the
+  // help layer) not counted. Activation moves only between these forms.
   Form* ActiveForm() const { return active_; }
+  // Where typed keys go: the topmost visible form, overlay or not.
+  Form* InputForm() const;
   // True when a modal form lies over the form.
   bool IsBlocked(const Form* form) const;
 
@@ -74,7 +83,7 @@ class Application {
   Form* active_ = nullptr;
   QWidget* window_ = nullptr;
   bool terminated_ = false;
-  bool updatingActive_ = false;
+  int activationDepth_ = 0;
   bool destroying_ = false;
 };
 

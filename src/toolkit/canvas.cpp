@@ -61,17 +61,32 @@ void Canvas::Resize(int width, int height) {
   image_ = std::move(next);
   width_ = width;
   height_ = height;
+  Changed(QRect(0, 0, width_, height_));
+}
+
+void Canvas::Changed(const QRect& area) {
+  if (!OnChanged) return;
+  const QRect clipped = area.normalized().intersected(QRect(0, 0, width_, height_));
+  if (!clipped.isEmpty()) OnChanged(clipped);
+}
+
+QRect Canvas::FigureArea(int x1, int y1, int x2, int y2) const {
+  const int reach = Pen.None ? 1 : std::max(1, Pen.Width) / 2 + 2;
+  return QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)))
+      .adjusted(-reach, -reach, reach, reach);
 }
 
 void Canvas::Clear(Colour colour) {
   if (image_.isNull()) return;
   image_.fill(ToQColor(colour));
+  Changed(QRect(0, 0, width_, height_));
 }
 
 void Canvas::FillRect(int x1, int y1, int x2, int y2) {
   if (image_.isNull() || x2 <= x1 || y2 <= y1) return;
   QPainter p(&image_);
   p.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), ToQColor(Brush.Color));
+  Changed(QRect(x1, y1, x2 - x1, y2 - y1));
 }
 
 void Canvas::FrameRect(int x1, int y1, int x2, int y2) {
@@ -80,6 +95,7 @@ void Canvas::FrameRect(int x1, int y1, int x2, int y2) {
   p.setPen(QPen(ToQColor(Brush.Color), 1));
   p.setBrush(Qt::NoBrush);
   p.drawRect(QRectF(x1 + 0.5, y1 + 0.5, x2 - x1 - 1, y2 - y1 - 1));
+  Changed(QRect(x1, y1, x2 - x1, y2 - y1));
 }
 
 void Canvas::Outline(QPainter& p) const {
@@ -105,6 +121,7 @@ void Canvas::Rectangle(int x1, int y1, int x2, int y2) {
   QPainter p(&image_);
   Outline(p);
   p.drawRect(FigureRect(x1, y1, x2, y2));
+  Changed(FigureArea(x1, y1, x2, y2));
 }
 
 void Canvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight) {
@@ -116,6 +133,7 @@ void Canvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int corn
   const double rx = std::min(cornerWidth / 2.0, r.width() / 2.0);
   const double ry = std::min(cornerHeight / 2.0, r.height() / 2.0);
   p.drawRoundedRect(r, std::max(0.0, rx), std::max(0.0, ry));
+  Changed(FigureArea(x1, y1, x2, y2));
 }
 
 void Canvas::Ellipse(int x1, int y1, int x2, int y2) {
@@ -124,6 +142,7 @@ void Canvas::Ellipse(int x1, int y1, int x2, int y2) {
   p.setRenderHint(QPainter::Antialiasing);
   Outline(p);
   p.drawEllipse(FigureRect(x1, y1, x2, y2));
+  Changed(FigureArea(x1, y1, x2, y2));
 }
 
 void Canvas::MoveTo(int x, int y) {
@@ -136,6 +155,7 @@ void Canvas::LineTo(int x, int y) {
     QPainter p(&image_);
     p.setPen(QPen(ToQColor(Pen.Color), std::max(1, Pen.Width), Qt::SolidLine, Qt::FlatCap));
     p.drawLine(QPointF(penX_ + 0.5, penY_ + 0.5), QPointF(x + 0.5, y + 0.5));
+    Changed(FigureArea(penX_, penY_, x, y));
   }
   penX_ = x;
   penY_ = y;
@@ -148,7 +168,14 @@ void Canvas::TextOut(int x, int y, const std::string& text) {
   const QFont f = ToQFont(Font);
   p.setFont(f);
   p.setPen(ToQColor(FontColour));
-  p.drawText(QPointF(x, y + QFontMetricsF(f).ascent()), DisplayText(text, Font.Name));
+  const QString shown = DisplayText(text, Font.Name);
+  const QFontMetrics metrics(f);
+  p.drawText(QPointF(x, y + QFontMetricsF(f).ascent()), shown);
+  // The glyphs' own box, which may reach beyond the advance and the line,
+  // and the line box itself, with a pixel for anti-aliasing.
+  const QRect ink = metrics.boundingRect(shown).translated(x, y + metrics.ascent());
+  const QRect line(x, y, metrics.horizontalAdvance(shown), metrics.height());
+  Changed(ink.united(line).adjusted(-1, -1, 1, 1));
 }
 
 int Canvas::TextWidth(const std::string& text) const {
@@ -164,16 +191,37 @@ void Canvas::CopyRect(const QRect& dest, const Canvas& source, const QRect& sour
   const double sd = source.dpr_;
   const QRectF src(sourceRect.x() * sd, sourceRect.y() * sd, sourceRect.width() * sd, sourceRect.height() * sd);
   p.drawImage(QRectF(dest), source.image_, src);
+  Changed(dest);
 }
 
 void Canvas::Draw(int x, int y, const QImage& picture) {
   if (image_.isNull() || picture.isNull()) return;
   QPainter p(&image_);
   p.drawImage(QPoint(x, y), picture);
+  const double pdpr = picture.devicePixelRatio();
+  Changed(QRect(x, y, static_cast<int>(std::ceil(picture.width() / pdpr)),
+                static_cast<int>(std::ceil(picture.height() / pdpr))));
+}
+
+void Canvas::PaintWith(const std::function<void(QPainter&)>& paint) {
+  if (image_.isNull()) return;
+  {
+    QPainter p(&image_);
+    paint(p);
+  }
+  Changed(QRect(0, 0, width_, height_));
 }
 
 void Canvas::PaintTo(QPainter& painter, int x, int y) const {
   if (!image_.isNull()) painter.drawImage(QPoint(x, y), image_);
+}
+
+void Canvas::PaintTo(QPainter& painter, int x, int y, const QRect& part) const {
+  if (image_.isNull()) return;
+  const QRect r = part.intersected(QRect(0, 0, width_, height_));
+  if (r.isEmpty()) return;
+  const QRectF source(r.x() * dpr_, r.y() * dpr_, r.width() * dpr_, r.height() * dpr_);
+  painter.drawImage(QRectF(r.translated(x, y)), image_, source);
 }
 
 }  // namespace tk

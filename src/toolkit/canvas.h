@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QRect>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class QFont;
@@ -82,12 +83,25 @@ class Canvas {
   void CopyRect(const QRect& dest, const Canvas& source, const QRect& sourceRect);
   void Draw(int x, int y, const QImage& picture);
 
+  // Paints on the surface with a painter of one's own; the whole surface
+  // counts as changed.
+  void PaintWith(const std::function<void(QPainter&)>& paint);
+
   const QImage& Image() const { return image_; }
-  // Paints the surface with its top-left at (x, y) of a painter.
+  // Paints the surface with its top-left at (x, y) of a painter; with a part
+  // given (in the surface's own pixels), only that part.
   void PaintTo(QPainter& painter, int x, int y) const;
+  void PaintTo(QPainter& painter, int x, int y, const QRect& part) const;
+
+  // Told of the rectangle each drawing operation changed (clipped to the
+  // surface), so that its owner repaints only that part of the screen.
+  std::function<void(const QRect&)> OnChanged;
 
  private:
   void Outline(QPainter& painter) const;
+  void Changed(const QRect& area);
+  // The rectangle a figure with the current pen covers.
+  QRect FigureArea(int x1, int y1, int x2, int y2) const;
   int width_ = 0;
   int height_ = 0;
   double dpr_ = 1.0;

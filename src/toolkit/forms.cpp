@@ -83,8 +83,11 @@ tk::Canvas& Image::Canvas() {
     Form* form = OwnerForm();
     const double dpr = form ? form->devicePixelRatioF() : 1.0;
     canvas_ = std::make_unique<tk::Canvas>(Width(), Height(), dpr);
+    // What is drawn repaints only the part of the control it changed.
+    canvas_->OnChanged = [this](const QRect& area) {
+      if (Form* f = OwnerForm(); f && Visible()) f->update(area.translated(Left(), Top()).intersected(BoundsRect()));
+    };
   }
-  Invalidate();  // the caller is about to draw
   return *canvas_;
 }
 
@@ -279,6 +282,8 @@ void AdvanceTimers(int milliseconds) {
 }
 
 void Timer::SetInterval(int milliseconds) {
+  // The same interval again leaves a running timer alone.
+  if (interval_ == milliseconds) return;
   interval_ = milliseconds;
   Restart();
 }
@@ -330,8 +335,10 @@ void Form::CentreOnScreen() {
 }
 
 tk::Canvas& Form::Canvas() {
-  if (!surface_) surface_ = std::make_unique<tk::Canvas>(width(), height(), devicePixelRatioF());
-  update();
+  if (!surface_) {
+    surface_ = std::make_unique<tk::Canvas>(width(), height(), devicePixelRatioF());
+    surface_->OnChanged = [this](const QRect& area) { update(area); };
+  }
   return *surface_;
 }
 
@@ -459,6 +466,7 @@ void Form::DeliverMouseDown(MouseButton button, int shift, int x, int y) {
   Control* control = ControlAt(x, y);
   pressed_ = control;
   pressedForm_ = control == nullptr;
+  pressedButton_ = button;
   if (control) {
     if (control->OnMouseDown) {
       auto handler = control->OnMouseDown;
@@ -470,13 +478,16 @@ void Form::DeliverMouseDown(MouseButton button, int shift, int x, int y) {
   }
 }
 
-void Form::DeliverMouseUp(MouseButton, int, int x, int y) {
+void Form::DeliverMouseUp(MouseButton button, int, int x, int y) {
   auto& app = Application::Instance();
   Control* pressed = pressed_;
   const bool pressedForm = pressedForm_;
+  const MouseButton pressedButton = pressedButton_;
   pressed_ = nullptr;
   pressedForm_ = false;
   if (released_ || !enabled_ || app.IsBlocked(this)) return;
+  // Clicks are made with the left button, as everywhere on the desktop.
+  if (button != MouseButton::Left || pressedButton != MouseButton::Left) return;
   // A click is a press and a release on the same control, which must still
   // exist (the press handler may have changed the form).
   if (pressed) {
@@ -534,7 +545,7 @@ void Form::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QRect dirty = event->rect();
   painter.fillRect(dirty, ToQColor(Color));
-  if (surface_) surface_->PaintTo(painter, 0, 0);
+  if (surface_) surface_->PaintTo(painter, 0, 0, dirty);
   // Only the controls that lie in the part to repaint.
   for (Component* c : Components()) {
     auto* control = dynamic_cast<Control*>(c);

@@ -82,7 +82,7 @@ class Control : public Component {
   bool Enabled = true;
 
   MouseHandler OnMouseDown;
-  NotifyHandler OnClick;
+  NotifyHandler OnClick;  // a left-button press and release on the control
 
   // Hints are shown on hover by the toolkit (plain UTF-8 text).
   std::string Hint;
@@ -206,6 +206,10 @@ class Form : public QWidget, public Component {
   int HelpContext = 0;
   bool KeyPreview = false;
   Colour Color = 0x000000;
+  // An overlay (the help layer) lies over the program's forms and takes the
+  // keys while it is up, but it is not one of the program's forms: its
+  // coming and going activates and deactivates nothing.
+  bool Overlay = false;
 
   int Left() const { return x(); }
   int Top() const { return y(); }
@@ -274,6 +278,7 @@ class Form : public QWidget, public Component {
   std::unique_ptr<tk::Canvas> surface_;
   Control* pressed_ = nullptr;
   bool pressedForm_ = false;
+  MouseButton pressedButton_ = MouseButton::Left;
   bool enabled_ = true;
   bool released_ = false;
   bool shown_ = false;

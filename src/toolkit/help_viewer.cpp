@@ -39,6 +39,9 @@ class HelpForm : public Form {
     move(0, 0);
     Color = 0x000000;
     KeyPreview = true;
+    // Help is like another program over this one: it takes activation from
+    // no form, so the forms beneath go on as they were.
+    Overlay = true;
     const int bw = std::max(120, screen.width / 6), bh = std::max(40, screen.height / 12);
     button_ = new Image(this, "imgClose", screen.width - bw - screen.width / 40, screen.height - bh - screen.height / 30, bw, bh);
     button_->OnClick = [] { CloseHelp(); };
@@ -47,12 +50,30 @@ class HelpForm : public Form {
     };
     Paint(request, topic, screen);
   }
+  ~HelpForm() override;
 
  private:
   void Paint(const HelpRequest& request, const HelpTopic& topic, const ScreenInfo& screen) {
     Canvas().Clear(0x000000);
-    QImage& image = const_cast<QImage&>(Canvas().Image());
-    QPainter p(&image);
+    Canvas().PaintWith([&](QPainter& p) { PaintTopic(p, request, topic, screen); });
+
+    // The close button: a white rounded frame with the caption.
+    tk::Canvas& b = button_->Canvas();
+    b.Clear(0x000000);
+    b.PaintWith([&](QPainter& q) {
+      q.setRenderHint(QPainter::Antialiasing);
+      q.setPen(QPen(Qt::white, std::max(2, screen.height / 240)));
+      q.setBrush(Qt::NoBrush);
+      const QRectF frame(2.5, 2.5, button_->Width() - 5, button_->Height() - 5);
+      q.drawRoundedRect(frame, frame.height() / 3, frame.height() / 3);
+      QFont f(QString::fromStdString(request.fontName));
+      f.setPixelSize(std::max(12, button_->Height() * 9 / 20));
+      q.setFont(f);
+      q.drawText(frame, Qt::AlignCenter, QString::fromStdString(request.closeCaption));
+    });
+  }
+
+  void PaintTopic(QPainter& p, const HelpRequest& request, const HelpTopic& topic, const ScreenInfo& screen) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     const int margin = screen.width / 16;
@@ -88,28 +109,16 @@ class HelpForm : public Form {
     const QRect rest(area.left(), area.top() + titleBox.height() + bodyPx, area.width(),
                      area.bottom() - (area.top() + titleBox.height() + bodyPx));
     p.drawText(rest, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
-    p.end();
-
-    // The close button: a white rounded frame with the caption.
-    tk::Canvas& b = button_->Canvas();
-    b.Clear(0x000000);
-    QImage& face = const_cast<QImage&>(b.Image());
-    QPainter q(&face);
-    q.setRenderHint(QPainter::Antialiasing);
-    q.setPen(QPen(Qt::white, std::max(2, screen.height / 240)));
-    q.setBrush(Qt::NoBrush);
-    const QRectF frame(2.5, 2.5, button_->Width() - 5, button_->Height() - 5);
-    q.drawRoundedRect(frame, frame.height() / 3, frame.height() / 3);
-    QFont f(QString::fromStdString(request.fontName));
-    f.setPixelSize(std::max(12, button_->Height() * 9 / 20));
-    q.setFont(f);
-    q.drawText(frame, Qt::AlignCenter, QString::fromStdString(request.closeCaption));
   }
 
   Image* button_;
 };
 
 HelpForm* g_help = nullptr;
+
+HelpForm::~HelpForm() {
+  if (g_help == this) g_help = nullptr;
+}
 
 }  // namespace
 
@@ -123,7 +132,7 @@ HelpTopic ReadHelpTopic(const std::string& path, int language, int context) {
   return topic;
 }
 
-bool HelpIsOpen() { return g_help != nullptr; }
+bool HelpIsOpen() { return g_help != nullptr && !g_help->Released(); }
 
 void CloseHelp() {
   if (!g_help) return;
@@ -133,7 +142,7 @@ void CloseHelp() {
 }
 
 void ToggleHelp(const HelpRequest& request) {
-  if (g_help) {
+  if (HelpIsOpen()) {
     CloseHelp();
     return;
   }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
 #include <QTemporaryDir>
 #include <stdexcept>
 
@@ -12,6 +15,7 @@
 #include "support/program_fixture.h"
 #include "support/test_support.h"
 #include "toolkit/application.h"
+#include "toolkit/help_viewer.h"
 #include "toolkit/media.h"
 #include "toolkit/platform.h"
 #include "toolkit/profile.h"
@@ -183,4 +187,66 @@ TEST_F(Menu, WithMusicOffActivationIsSilentAndThePositionIsZero) {
   exercise->Release();
   tk::Application::ProcessMessages();
   EXPECT_TRUE(music->log.empty());
+}
+
+TEST_F(Menu, HelpOverTheMenuLeavesItsMusicPlayingWhereItIs) {
+  music->position = 900;
+  music->log.clear();
+  const std::int64_t resume = menu->MusicResumePosition;
+  tk::Application::Instance().ShowHelp(menu->HelpContext);  // F1
+  ASSERT_TRUE(tk::HelpIsOpen());
+  music->position = 1500;
+  tk::Application::Instance().InputForm()->DeliverKey(27);  // Escape closes help
+  tk::Application::ProcessMessages();
+  EXPECT_FALSE(tk::HelpIsOpen());
+  EXPECT_TRUE(music->log.empty()) << music->log.front();
+  EXPECT_EQ(menu->MusicResumePosition, resume);
+  EXPECT_EQ(tk::Application::Instance().ActiveForm(), menu);
+}
+
+namespace {
+// A form whose entry operation lets events run in the middle of its work,
+// as hangman's does three times while it draws.
+struct BusyStart : tk::Form {
+  explicit BusyStart(tk::Component* owner) : tk::Form(owner, "frmBusy", 640, 480) {
+    imgExit = new tk::Image(this, "imgExit", 10, 10, 100, 40);
+    imgExit->OnClick = [this] { Release(); };
+  }
+  void Start(int) {
+    Show();
+    for (int step = 0; step < 3; ++step) {
+      tk::Application::ProcessMessages();
+      steps.push_back(Name());  // the form is still whole here
+    }
+  }
+  tk::Image* imgExit;
+  std::vector<std::string> steps;
+};
+BusyStart* frmBusy = nullptr;
+}  // namespace
+
+TEST_F(Menu, AFormReleasedDuringItsEntryOperationLivesUntilTheOperationEnds) {
+  LaunchRain = FormLauncher(frmBusy, [](BusyStart& form, int exercise) { form.Start(exercise); });
+  std::vector<std::string> steps;
+  bool exitClicked = false;
+  // Exit is clicked while the entry operation is processing events.
+  QTimer::singleShot(0, [&] {
+    if (!frmBusy) return;
+    frmBusy->DeliverMouseDown(tk::MouseButton::Left, 0, 20, 20);
+    frmBusy->DeliverMouseUp(tk::MouseButton::Left, 0, 20, 20);
+    exitClicked = frmBusy->Released();
+  });
+  Press(Centre(menu->lblOv[12]).x(), Centre(menu->lblOv[12]).y());
+  ASSERT_TRUE(exitClicked);
+  ASSERT_NE(frmBusy, nullptr);
+  EXPECT_EQ(frmBusy->steps.size(), 3u);
+  for (int i = 0; i < 10; ++i) {
+    QThread::msleep(5);
+    tk::Application::ProcessMessages();
+  }
+  EXPECT_TRUE(std::none_of(menu->Components().begin(), menu->Components().end(),
+                           [](tk::Component* c) { return c->Name() == "frmBusy"; }))
+      << "the released form goes once its entry operation is over";
+  EXPECT_EQ(tk::Application::Instance().ActiveForm(), menu);
+  EXPECT_TRUE(menu->Enabled());
 }

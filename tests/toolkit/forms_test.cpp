@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QCoreApplication>
 #include <QPainter>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QTimer>
 #include <stdexcept>
 
@@ -199,9 +201,30 @@ TEST_F(Forms, PressesGoToTheTopmostEnabledControlAndDisabledShapesPassThem) {
   form->DeliverMouseUp(tk::MouseButton::Left, 0, 400, 400);
   EXPECT_EQ(log, (std::vector<std::string>{"form 250,150 right", "label 10,5"}));
   EXPECT_EQ(clicks, 1);
+  // Only the left button clicks; presses take any button.
+  int presses = 0;
+  mascot->OnMouseDown = [&](tk::MouseButton, int, int, int) { ++presses; };
+  for (auto [down, up] : {std::pair{tk::MouseButton::Right, tk::MouseButton::Right},
+                          std::pair{tk::MouseButton::Middle, tk::MouseButton::Middle},
+                          std::pair{tk::MouseButton::Left, tk::MouseButton::Right},
+                          std::pair{tk::MouseButton::Right, tk::MouseButton::Left}}) {
+    form->DeliverMouseDown(down, 0, 160, 115);
+    form->DeliverMouseUp(up, 0, 160, 115);
+  }
+  EXPECT_EQ(presses, 4);
+  EXPECT_EQ(clicks, 1);
+  int formClicks = 0;
+  form->OnClick = [&] { ++formClicks; };
+  form->DeliverMouseDown(tk::MouseButton::Right, 0, 400, 400);
+  form->DeliverMouseUp(tk::MouseButton::Right, 0, 400, 400);
+  EXPECT_EQ(formClicks, 0);
+  form->DeliverMouseDown(tk::MouseButton::Left, 0, 400, 400);
+  form->DeliverMouseUp(tk::MouseButton::Left, 0, 400, 400);
+  EXPECT_EQ(formClicks, 1);
   form->SetEnabled(false);
+  const std::size_t before = log.size();
   form->DeliverMouseDown(tk::MouseButton::Left, 0, 250, 150);
-  EXPECT_EQ(log.size(), 2u) << "a disabled form takes no input";
+  EXPECT_EQ(log.size(), before) << "a disabled form takes no input";
 }
 
 TEST_F(Forms, ShapesAndCanvasesDrawWhereThePlatformDrawsThem) {
@@ -363,4 +386,108 @@ TEST_F(Forms, TypedKeysReachTheActiveFormAsCodePageCharacters) {
   press(Qt::Key_unknown, QStringLiteral("ł"));
   EXPECT_EQ(typed, "l");
   tk::Application::Instance().HelpViewer = nullptr;
+}
+
+namespace {
+// Collects the parts of a widget that are repainted.
+struct RepaintRecorder : QObject {
+  QRegion painted;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+    return false;
+  }
+};
+}  // namespace
+
+TEST_F(Forms, DrawingRepaintsOnlyTheRectangleItChanged) {
+  auto* form = new tk::Form(nullptr, "form", 640, 480);
+  tk::Application::Instance().AddForm(form);
+  auto* image = new tk::Image(form, "imgSvar1", 100, 200, 120, 80);
+  auto* hidden = new tk::Image(form, "imgStrip", 300, 0, 20, 400);
+  hidden->SetVisible(false);
+  tk::Application::Instance().Window()->show();
+  form->Show();
+  image->Canvas().Clear(0x000000);
+  form->Canvas().Clear(0x000000);
+  hidden->Canvas().Clear(0xFFFFFF);
+  Spin(20);
+  RepaintRecorder recorder;
+  form->installEventFilter(&recorder);
+  const auto repainted = [&] {
+    recorder.painted = QRegion();
+    Spin(20);
+    return recorder.painted;
+  };
+
+  // Getting a canvas to measure text repaints nothing.
+  image->Canvas().Font = {"Arial", 20, 0};
+  EXPECT_GT(image->Canvas().TextWidth("Hej"), 0);
+  form->Canvas();
+  EXPECT_TRUE(repainted().isEmpty());
+
+  tk::Canvas& canvas = image->Canvas();
+  canvas.Brush = {0x00FF00, false};
+  canvas.FillRect(10, 10, 30, 20);
+  EXPECT_EQ(repainted(), QRegion(110, 210, 20, 10));
+  // Text: its glyphs' box, within the control.
+  canvas.FontColour = 0xFFFFFF;
+  canvas.TextOut(5, 5, "Hej");
+  const QRegion text = repainted();
+  EXPECT_TRUE(QRect(100, 200, 120, 80).contains(text.boundingRect())) << text.boundingRect().x();
+  EXPECT_LT(text.boundingRect().width(), 120);
+  // Drawing past the control's edge repaints only the control.
+  canvas.FillRect(100, 60, 400, 400);
+  EXPECT_EQ(repainted(), QRegion(200, 260, 20, 20));
+  // A strip copied onto the form's surface from an image that is not shown:
+  // exactly the strip's rectangle.
+  form->Canvas().CopyRect(QRect(300, 120, 20, 40), hidden->Canvas(), QRect(0, 0, 20, 40));
+  EXPECT_EQ(repainted(), QRegion(300, 120, 20, 40));
+  const QImage shot = form->grab().toImage();
+  EXPECT_EQ(shot.pixelColor(310, 140), QColor(255, 255, 255));
+  EXPECT_EQ(shot.pixelColor(310, 170), QColor(0, 0, 0));
+  form->removeEventFilter(&recorder);
+}
+
+TEST_F(Forms, AModalFormShownFromAnActivationHandlerBecomesActiveAndTakesKeys) {
+  auto& app = tk::Application::Instance();
+  auto* menu = new tk::Form(nullptr, "menu", 640, 480);
+  app.AddForm(menu);
+  auto* dialog = new tk::Form(nullptr, "dialog", 200, 100);
+  app.AddForm(dialog);
+  std::string typed;
+  tk::Form* activeInside = nullptr;
+  dialog->OnKeyPress = [&](char key) {
+    typed.push_back(key);
+    dialog->SetModalResult(tk::mrOk);
+  };
+  int result = 0;
+  bool first = true;
+  menu->OnActivate = [&] {
+    if (!first) return;
+    first = false;
+    QTimer::singleShot(10, [&] {
+      activeInside = app.ActiveForm();
+      // A key reaches the form that takes input, as the window delivers it.
+      if (tk::Form* input = app.InputForm()) input->DeliverKey('k');
+    });
+    result = dialog->ShowModal();
+  };
+  menu->Show();
+  EXPECT_EQ(activeInside, dialog);
+  EXPECT_EQ(typed, "k");
+  EXPECT_EQ(result, tk::mrOk);
+  EXPECT_EQ(app.ActiveForm(), menu);
+}
+
+TEST_F(Forms, ATimerGivenItsOwnIntervalOrEnabledAgainRunsOn) {
+  tk::Timer timer(nullptr, "Timer1");
+  timer.SetInterval(1000);
+  Spin(300);
+  const int before = timer.RemainingTime();
+  timer.SetInterval(1000);
+  timer.SetEnabled(true);
+  EXPECT_LE(timer.RemainingTime(), before) << "the timer started again";
+  EXPECT_LT(timer.RemainingTime(), 900);
+  timer.SetInterval(2000);
+  EXPECT_GT(timer.RemainingTime(), 1500) << "another interval starts the wait anew";
 }

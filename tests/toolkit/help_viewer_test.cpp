@@ -47,19 +47,28 @@ TEST(HelpFile, TopicsOfTheLanguageElseEnglishElseNothing) {
 TEST(HelpViewer, OpensOverEveryFormAndClosesByKeyButtonOrHelpKey) {
   QTemporaryDir dir;
   const std::string path = WriteHelp(dir, kHelp);
+  auto& app = tk::Application::Instance();
   auto* menu = new tk::Form(nullptr, "menu", 640, 480);
-  tk::Application::Instance().AddForm(menu);
+  app.AddForm(menu);
+  std::vector<std::string> activation;
+  menu->OnActivate = [&] { activation.push_back("activate"); };
+  menu->OnDeactivate = [&] { activation.push_back("deactivate"); };
   menu->Show();
+  activation.clear();
   const tk::HelpRequest request{path, 1, 100, "Avsluta", "Arial"};
 
+  // Help is like another program: it takes the keys, but the form beneath
+  // stays the active one and is neither deactivated nor activated again.
   tk::ToggleHelp(request);
   ASSERT_TRUE(tk::HelpIsOpen());
-  tk::Form* help = tk::Application::Instance().ActiveForm();
+  tk::Form* help = app.InputForm();
   ASSERT_NE(help, menu);
+  EXPECT_EQ(app.ActiveForm(), menu);
   help->DeliverKey(27);  // Escape
   tk::Application::ProcessMessages();
   EXPECT_FALSE(tk::HelpIsOpen());
-  EXPECT_EQ(tk::Application::Instance().ActiveForm(), menu);
+  EXPECT_EQ(app.InputForm(), menu);
+  EXPECT_TRUE(activation.empty());
 
   tk::ToggleHelp(request);
   tk::ToggleHelp(request);  // the help key again
@@ -68,7 +77,7 @@ TEST(HelpViewer, OpensOverEveryFormAndClosesByKeyButtonOrHelpKey) {
 
   // A missing topic opens the layer with a note, and its button closes it.
   tk::ToggleHelp({path, 1, 102, "OK", "Arial"});
-  help = tk::Application::Instance().ActiveForm();
+  help = app.InputForm();
   auto* button = dynamic_cast<tk::Control*>(help->Components().back());
   ASSERT_NE(button, nullptr);
   const QPoint c = button->BoundsRect().center();
@@ -76,5 +85,6 @@ TEST(HelpViewer, OpensOverEveryFormAndClosesByKeyButtonOrHelpKey) {
   help->DeliverMouseUp(tk::MouseButton::Left, 0, c.x(), c.y());
   tk::Application::ProcessMessages();
   EXPECT_FALSE(tk::HelpIsOpen());
+  EXPECT_TRUE(activation.empty());
   tk::Application::Instance().DestroyForms();
 }
