@@ -211,6 +211,7 @@ void Application::DestroyForms() {
   mainForm_ = nullptr;
   active_ = nullptr;
   destroying_ = false;
+  terminated_ = false;  // with its forms gone, the program may start again
 }
 
 void Application::Shutdown() {

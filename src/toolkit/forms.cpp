@@ -405,6 +405,7 @@ void Form::Close() {
     return;  // ShowModal hides the form
   }
   Hide();
+  if (FreeOnClose) Release();
 }
 
 void Form::Release() {

@@ -236,8 +236,10 @@ class Form : public QWidget, public Component {
   int ModalResult() const { return modalResult_; }
   void SetModalResult(int result);
   // Closes the form: hides it (a modal showing ends with mrCancel); closing
-  // the main form ends the program.
+  // the main form ends the program. A form that frees itself on close is
+  // released as well.
   void Close();
+  bool FreeOnClose = false;
   // Destroys the form once the event being handled is over; until then it
   // takes no input and its timers do not fire.
   void Release();
