@@ -75,6 +75,9 @@ template <class T, class Entry>
 ExerciseLauncher FormLauncher(T*& reference, Entry entry) {
   return [&reference, entry](tk::Form* menu, int exercise) {
     T* form = tk::CreateForm<T>(menu);
+    // The desktop's close request takes an exercise form away as its Exit
+    // does.
+    form->FreeOnClose = true;
     reference = form;
     tk::FormBusy busy(form);
     entry(*form, exercise);
