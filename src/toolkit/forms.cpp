@@ -309,6 +309,30 @@ void Timer::Restart() {
 
 // ---- Form -------------------------------------------------------------------
 
+namespace {
+// The keyboard focus follows the top layer: it goes to the first control
+// there that the Tab key stops at, or to the window, which hands typed keys
+// to the active form. Forms without such controls leave it with the window.
+void SettleFocus() {
+  auto& app = Application::Instance();
+  QWidget* window = app.Window();
+  Form* top = nullptr;
+  for (auto it = app.Layers().rbegin(); it != app.Layers().rend(); ++it)
+    if ((*it)->Visible() && !(*it)->Released()) {
+      top = *it;
+      break;
+    }
+  QWidget* current = window->focusWidget();
+  if (top && current && top->isAncestorOf(current)) return;
+  QWidget* wanted = window;
+  if (top) {
+    const QList<QWidget*> stops = top->TabStops();
+    if (!stops.isEmpty()) wanted = stops.first();
+  }
+  if (current != wanted) wanted->setFocus(Qt::OtherFocusReason);
+}
+}  // namespace
+
 Form::Form(Component* owner, std::string name, int width, int height)
     : QWidget(Application::Instance().Window()), Component(owner, std::move(name)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -325,6 +349,7 @@ Form::~Form() {
     delete child;
   }
   Application::Instance().RemoveLayer(this);
+  SettleFocus();
 }
 
 void Form::SetWidth(int v) { resize(v, height()); }
@@ -356,6 +381,7 @@ void Form::Show() {
   raise();
   if (!wasVisible && OnShow) app.Dispatch(this, OnShow);
   app.UpdateActiveForm();
+  SettleFocus();
 }
 
 void Form::Hide() {
@@ -363,6 +389,7 @@ void Form::Hide() {
   shown_ = false;
   QWidget::hide();
   Application::Instance().UpdateActiveForm();
+  SettleFocus();
 }
 
 int Form::ShowModal() {
@@ -413,6 +440,7 @@ void Form::Release() {
   released_ = true;
   WakeModalLoop();
   ScheduleDestroy();
+  SettleFocus();
 }
 
 void Form::ScheduleDestroy(int delay) {
@@ -444,6 +472,23 @@ Control* Form::ControlAt(int x, int y) const {
     if (control->BoundsRect().contains(x, y)) return control;
   }
   return nullptr;
+}
+
+QList<QWidget*> Form::TabStops() const {
+  QList<QWidget*> stops;
+  for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(this) && w->isEnabled()) stops << w;
+  return stops;
+}
+
+bool Form::focusNextPrevChild(bool next) {
+  const QList<QWidget*> stops = TabStops();
+  if (stops.isEmpty() || !isVisible()) return QWidget::focusNextPrevChild(next);
+  const int n = static_cast<int>(stops.size());
+  const int i = static_cast<int>(stops.indexOf(window()->focusWidget()));
+  const int j = i < 0 ? (next ? 0 : n - 1) : (i + (next ? 1 : n - 1)) % n;
+  stops[j]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return true;
 }
 
 static int ShiftOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {

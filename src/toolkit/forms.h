@@ -76,7 +76,7 @@ class Control : public Component {
   QRect BoundsRect() const { return QRect(left_, top_, width_, height_); }
 
   bool Visible() const { return visible_; }
-  void SetVisible(bool visible);
+  virtual void SetVisible(bool visible);
   // A disabled control takes no mouse input: the press goes to what lies
   // beneath it, or to the form.
   bool Enabled = true;
@@ -256,6 +256,9 @@ class Form : public QWidget, public Component {
   NotifyHandler OnClick;
   std::function<void(char key)> OnKeyPress;  // the typed character, code page
 
+  // The form's input controls that the Tab key stops at, in creation order.
+  QList<QWidget*> TabStops() const;
+
   // Delivers a key typed while this form is active (the toolkit calls it).
   void DeliverKey(char key);
   // Delivers a mouse press at a point of the form (tests use it too).
@@ -268,6 +271,8 @@ class Form : public QWidget, public Component {
   void mouseReleaseEvent(QMouseEvent* event) override;
   bool event(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // Tab goes round the form's own controls that it stops at.
+  bool focusNextPrevChild(bool next) override;
 
  private:
   friend class Application;
