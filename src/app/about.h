@@ -1,8 +1,13 @@
 #pragma once
 // The About and options form: credits, and the settings of language, capital
-// letters, music and sound effects. Shown modally from the main menu.
+// letters, music and sound effects. Shown modally from the main menu; OK
+// applies and saves the choices, Escape closes it and forgets them. It keeps
+// its design size and its English texts whatever the screen and language.
+
+#include <string>
 
 #include "toolkit/forms.h"
+#include "toolkit/input_controls.h"
 
 namespace tamiro {
 
@@ -10,8 +15,36 @@ class TfrmAbout : public tk::Form {
  public:
   explicit TfrmAbout(tk::Component* owner);
   ~TfrmAbout() override;
+
+  void FormCreate();
+  void FormShow();
+  void FormActivate();
+  void FormKeyPress(char key);
+  void imgExitClick();
+  void imgWebSiteClick();
+
+  tk::ComboBox* cboLanguage;
+  tk::CheckBox* chkCapital;
+  tk::CheckBox* chkMusic;
+  tk::CheckBox* chkSound;
+  tk::Image* imgWebSite;
+  tk::Image* imgExit;
+  tk::Label* Label9;
+  tk::Shape *Shape4, *Shape3, *Shape1, *Shape2;
+  tk::Label *Label8, *Label10, *Label11, *Label14, *Label15, *Label13, *Label17;
+  tk::Label *lblTitle, *lblVersion, *lblCreditKinds, *lblCredits, *lblInvitation, *lblWebAddress;
 };
 
 extern TfrmAbout* frmAbout;
+
+// The maker's start page for a language: the Swedish one for Swedish, the
+// English one for the others.
+std::string WebPage(int language);
+// The page with the query that tells the site
+// where the visitor comes from and in which language.
+std::string WebPageAddress(int language);
+
+// Lets the main menu show the form.
+void InstallAbout();
 
 }  // namespace tamiro

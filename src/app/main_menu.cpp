@@ -153,7 +153,12 @@ TfrmHuvudmeny::TfrmHuvudmeny(tk::Component* owner)
   lblExit->Tag = 15;
   lblExit->Caption = "Avsluta";
   lblExit->Hint = "Exit";
-  for (tk::Label* label : {lblAbout, lblExit}) {
+  // The help tile says what it opens, in the interface language.
+  lblHelp = new tk::Label(this, "lblHelp", 303, 445, 163, 25);
+  lblHelp->Tag = 14;
+  lblHelp->Caption = tk::FromQString(QString::fromUtf8("Hjälp"), tk::CodePage::Windows1252);
+  lblHelp->Hint = "Help";
+  for (tk::Label* label : {lblAbout, lblExit, lblHelp}) {
     label->Font = {"Arial", 12, 0};  // 16-pixel letters
     label->FontColour = 0xFFFFFF;
     label->Align = tk::Alignment::Center;

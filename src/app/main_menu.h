@@ -48,7 +48,7 @@ class TfrmHuvudmeny : public tk::Form {
   std::array<tk::Label*, kTileCount + 1> lblOv{};
   std::array<tk::Image*, kTileCount + 1> imgOv{};
   tk::Shape *Shape2, *Shape11, *shpAbout, *shpExit, *shpHelp;
-  tk::Label *lblAbout, *lblExit;
+  tk::Label *lblAbout, *lblExit, *lblHelp;
   tk::Image* Image1;
   tk::Image* imgTamiro;
   tk::Image* imgTest;

@@ -44,6 +44,7 @@ void CreateApplicationForms() {
   app.AddForm(frmMessage);
   frmAbout = tk::CreateForm<TfrmAbout>(nullptr);
   app.AddForm(frmAbout);
+  InstallAbout();
   InstallMultipleChoice();
   InstallRain();
   InstallHangman();

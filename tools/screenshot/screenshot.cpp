@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -135,7 +136,14 @@ int main(int argc, char* argv[]) {
     }
   }
   for (int i = 0; i < 5; ++i) tk::Application::ProcessMessages();
-  const QPixmap shot = window->grab();
+  // The window, with what lies over it in windows of their own (an open
+  // drop-down list).
+  QPixmap shot = window->grab();
+  {
+    QPainter painter(&shot);
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (top != window && top->isVisible()) painter.drawPixmap(top->geometry().topLeft() - window->geometry().topLeft(), top->grab());
+  }
   const bool saved = shot.save(QString::fromStdString(out), "PNG");
   app.Shutdown();
   if (!saved) {
