@@ -127,7 +127,10 @@ void ComboBox::AddItem(const std::string& text) {
     at = 0;
     while (at < Count() && QString::compare(List()->itemText(at), item, Qt::CaseInsensitive) <= 0) ++at;
   }
+  // A list selects nothing until it is told to.
+  const bool none = ItemIndex() < 0;
   List()->insertItem(at, item);
+  if (none) List()->setCurrentIndex(-1);
 }
 
 int ComboBox::Count() const { return List()->count(); }

@@ -1,9 +1,13 @@
 #include "support/test_support.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTest>
+#include <QWidget>
 #include <cstdio>
 
+#include "toolkit/application.h"
 #include "toolkit/profile.h"
 
 namespace testing_support {
@@ -11,6 +15,20 @@ namespace testing_support {
 std::vector<tk::MessageRequest>& Messages() {
   static std::vector<tk::MessageRequest> messages;
   return messages;
+}
+
+void ClickWidget(QWidget* widget, QPoint at) {
+  QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at == QPoint(-1, -1) ? widget->rect().center() : at);
+}
+
+void PressKey(QWidget* widget, int key, const QString& text, Qt::KeyboardModifiers modifiers) {
+  QTest::sendKeyEvent(QTest::Click, widget, static_cast<Qt::Key>(key), text, modifiers);
+}
+
+QWidget* KeyTarget() {
+  if (QWidget* popup = QApplication::activePopupWidget()) return popup;
+  if (QWidget* focus = QApplication::focusWidget()) return focus;
+  return tk::Application::Instance().Window();
 }
 
 void PutWord(std::string& out, int value) {

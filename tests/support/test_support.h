@@ -2,16 +2,30 @@
 // Shared pieces of the test programs: a program directory of hand-made data
 // files, an encoder for them, and a record of the message boxes shown.
 
+#include <QPoint>
+#include <QString>
 #include <QTemporaryDir>
 #include <string>
 #include <vector>
 
 #include "toolkit/platform.h"
 
+class QWidget;
+
 namespace testing_support {
 
 // The message boxes shown since the last Clear (tests never block on one).
 std::vector<tk::MessageRequest>& Messages();
+
+// Input as the user gives it to a Qt widget, through the window as the
+// desktop delivers it: a left click at a point of the widget (its centre by
+// default), and a key with the text it types. Keys that the widget leaves go
+// on to its parents, as typed keys do.
+void ClickWidget(QWidget* widget, QPoint at = QPoint(-1, -1));
+void PressKey(QWidget* widget, int key, const QString& text = QString(), Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// Where typed keys go now: the open list, else the focused widget, else the
+// program's window.
+QWidget* KeyTarget();
 
 // Data-file encoding, as the program reads it.
 void PutWord(std::string& out, int value);
