@@ -129,6 +129,10 @@ TEST_F(Menu, BordersAndDecorationAreNoHitAndTheMascotOnlyNeighs) {
 }
 
 TEST_F(Menu, HelpTileOpensTheMenusHelpAndExitEndsTheProgram) {
+  // The tile says so, in the language's words for Help, inside its frame.
+  EXPECT_FALSE(menu->lblHelp->Caption.empty());
+  EXPECT_EQ(menu->lblHelp->Caption, LangStrings[14]);
+  EXPECT_TRUE(menu->shpHelp->BoundsRect().contains(menu->lblHelp->BoundsRect()));
   int helpContext = 0;
   tk::Application::Instance().HelpViewer = [&](int context) { helpContext = context; };
   Press(Centre(menu->shpHelp).x(), Centre(menu->shpHelp).y());
