@@ -116,7 +116,11 @@ void TfrmOvMC::CountingQuestion() {
   PlaceObjects();
   const TPictureEntry& entry = Pictures[At(PictureId)];
   ObjectColour = entry.Colour;
-  lblRubrik->Caption = ApplyLetterCase("~ " + LangStrings[16] + " " + entry.PluralName + " ? ~");
+  // Where the counting form carries the whole question ("Quanti gatti") the
+  // opening words are empty, and so is the blank after them.
+  const std::string& opening = LangStrings[16];
+  lblRubrik->Caption =
+      ApplyLetterCase("~ " + (opening.empty() ? std::string() : opening + " ") + entry.PluralName + " ? ~");
   lblRubrik->Invalidate();
   for (int i = 1; i <= ObjectCount; ++i)
     DrawTextAt(ObjectPositions[At(i)].x, ObjectPositions[At(i)].y, *Image1, GlyphText(PictureId), ObjectColour,
