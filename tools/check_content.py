@@ -16,6 +16,7 @@ import re
 import shutil
 import subprocess
 import sys
+from dataclasses import dataclass
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
@@ -31,6 +32,69 @@ HANGMAN_MIN, HANGMAN_MAX = 100, 200
 SHORT_WORD_SHARE = 0.8
 
 CEDILLA_TO_COMMA = str.maketrans("ŞşŢţ", "ȘșȚț")
+
+
+# The languages whose "how many" agrees with the noun. Their counting forms
+# carry the question word themselves ("Quanti gatti", "Quante mele"), and
+# tag 16 holds only what comes before it: nothing, or Spanish's opening "¿".
+@dataclass(frozen=True)
+class CountingQuestion:
+    opening: str      # the whole of tag 16
+    masculine: str    # the question word before a masculine plural
+    feminine: str     # ... before a feminine one (Romanian: and a neuter one)
+    gender: object    # gender(singular, plural) -> "m", "f" or None: what the
+                      # two forms of the noun's head word tell of its gender
+
+
+def ending_gender(rules, exceptions):
+    """Gender from the noun's class: (singular ending, plural ending, gender)
+    rules, for nouns whose endings do not mislead; the exceptions name the
+    common nouns whose endings do."""
+    def gender(singular, plural):
+        if singular in exceptions:
+            return exceptions[singular]
+        for singular_end, plural_end, result in rules:
+            if singular.endswith(singular_end) and plural.endswith(plural_end):
+                return result
+        return None
+    return gender
+
+
+def romanian_gender(singular, plural):
+    """Masculine plurals end in -i; neuter ones in -e, -uri or -ă and take
+    the feminine question word. A consonant-final noun with a plural in -i
+    other than -uri is masculine (cal/cai, urs/urşi), one ending in -ă or -ea
+    feminine. An invariable loanword (panda) tells nothing."""
+    if plural == singular:
+        return None
+    if not plural.endswith("i") or plural == singular + "uri":
+        return "f"
+    if singular.endswith(("ă", "ea")):
+        return "f"
+    if singular and singular[-1] not in "aăâeiîouy":
+        return "m"
+    return None
+
+
+_O_A = (("o", "os", "m"), ("a", "as", "f"))
+_SPANISH_EXCEPTIONS = {"mano": "f", "foto": "f", "moto": "f", "radio": "f",
+                       "día": "m", "mapa": "m", "panda": "m", "planeta": "m",
+                       "problema": "m", "pijama": "m", "koala": "m", "gorila": "m"}
+COUNTING_QUESTIONS = {
+    10: CountingQuestion("", "Quants", "Quantes", ending_gender(
+        (("o", "os", "m"), ("a", "es", "f")),
+        {"foto": "f", "moto": "f", "ràdio": "f", "dia": "m", "mapa": "m",
+         "panda": "m", "planeta": "m", "problema": "m", "pijama": "m", "paraigua": "m"})),
+    11: CountingQuestion("¿", "Cuántos", "Cuántas", ending_gender(_O_A, _SPANISH_EXCEPTIONS)),
+    12: CountingQuestion("¿", "Cuántos", "Cuántas", ending_gender(_O_A, _SPANISH_EXCEPTIONS)),
+    13: CountingQuestion("", "Câţi", "Câte", romanian_gender),
+    17: CountingQuestion("", "Quanti", "Quante", ending_gender(
+        (("o", "i", "m"), ("a", "e", "f")), {"mano": "f"})),
+    18: CountingQuestion("", "Quantos", "Quantas", ending_gender(
+        _O_A + (("ã", "ãs", "f"),),
+        {"foto": "f", "moto": "f", "tribo": "f", "dia": "m", "mapa": "m", "panda": "m",
+         "planeta": "m", "problema": "m", "pijama": "m", "guarda-chuva": "m"})),
+}
 
 
 class Report:
@@ -139,6 +203,7 @@ class LanguageCheck:
         self.alphabet = None       # tag 21, when usable
         self.uncovered = set()     # second characters of tag 32 pairs
         self.romanian_comma = False  # check Romanian with comma-below letters
+        self.counting = COUNTING_QUESTIONS.get(sources.number)
 
     def fault(self, filename, line, message):
         self.report.fault(self.folder, filename, line, message)
@@ -200,11 +265,16 @@ class LanguageCheck:
             if len(text) > MAX_STRING:
                 self.fault("strings.tsv", row.line,
                            f"tag {tag} is {len(text)} characters long (at most {MAX_STRING})")
-            if text == "" and tag != 32:
+            if text == "" and tag != 32 and not (tag == 16 and self.counting):
                 self.fault("strings.tsv", row.line, f"tag {tag} is empty")
         for tag in tc.TAGS:
             if tag not in seen:
                 self.fault("strings.tsv", 0, f"tag {tag} missing")
+
+        if 16 in texts and self.counting and texts[16][1] != self.counting.opening:
+            self.fault("strings.tsv", texts[16][0],
+                       f"tag 16 must be {self.counting.opening!r}: the counting forms "
+                       f"begin with {self.counting.masculine!r} or {self.counting.feminine!r}")
 
         if 26 in texts and texts[26][1] != "Tamiro":
             self.fault("strings.tsv", texts[26][0], "tag 26 must be \"Tamiro\"")
@@ -279,6 +349,8 @@ class LanguageCheck:
                     self.fault("pictures.tsv", row.line, f"name {name!r} has no plural")
             elif plural.strip():
                 self.fault("pictures.tsv", row.line, f"plural {plural!r} without a name")
+            if self.counting and plural.strip():
+                self.check_counting_form(row.line, name.strip(), plural.strip())
             for what, text in (("name", name), ("plural", plural)):
                 if len(text) > MAX_NAME:
                     self.fault("pictures.tsv", row.line,
@@ -289,6 +361,21 @@ class LanguageCheck:
             self.fault("pictures.tsv", 0,
                        f"only {first_letters} names begin with a letter of tag 21 "
                        f"(at least {MIN_FIRST_LETTER_NAMES} for the first-letter game)")
+
+    def check_counting_form(self, line, name, form):
+        q = self.counting
+        word, _, noun = form.partition(" ")
+        if word not in (q.masculine, q.feminine) or not noun.strip():
+            self.fault("pictures.tsv", line, f"counting form {form!r} does not begin with "
+                       f"{q.masculine!r} or {q.feminine!r} and the plural")
+            return
+        # The head word decides: "fiocco di neve", "fiocchi di neve".
+        gender = q.gender(name.split(" ")[0], noun.split(" ")[0])
+        expected = {"m": q.masculine, "f": q.feminine}.get(gender)
+        if expected is not None and word != expected:
+            kind = "masculine" if gender == "m" else "feminine"
+            self.fault("pictures.tsv", line, f"counting form {form!r}: {name!r} is {kind}, "
+                       f"so {expected!r}")
 
     # -- hangman.txt ----------------------------------------------------------
 

@@ -1,7 +1,8 @@
 """A small, valid content source tree written into a temporary folder.
 
 It has the picture catalogue and two languages, English (02, cp1252) and
-Croatian (07, cp1250); the tests change single files to break one rule.
+Croatian (07, cp1250); an Italian folder, whose counting forms begin with the
+question word, can be added. The tests change single files to break one rule.
 """
 
 import os
@@ -56,6 +57,24 @@ def language_files(prefix, help_topics=(100, 101, 102)):
     }
 
 
+def counting_language_files(prefix):
+    """The files of an Italian folder, whose counting forms carry the question
+    word: odd pictures are masculine (-o, "Quanti ...i"), even ones feminine
+    (-a, "Quante ...e"); tag 16 is empty."""
+    files = language_files(prefix)
+    pictures = ["id\tname\tplural"]
+    for pid in range(1, 120):
+        stem = f"{prefix}{made_up_word(pid, 3)}"
+        if pid % 2:
+            pictures.append(f"{pid}\t{stem}o\tQuanti {stem}i")
+        else:
+            pictures.append(f"{pid}\t{stem}a\tQuante {stem}e")
+    files["pictures.tsv"] = pictures
+    files["strings.tsv"] = ["16\t" if line.startswith("16\t") else line
+                            for line in files["strings.tsv"]]
+    return files
+
+
 def write_lines(path, lines):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "w", encoding="utf-8", newline="\n") as handle:
@@ -70,9 +89,14 @@ def build(root):
         "07-hr": language_files("c", help_topics=(100, 101)),
     }
     for folder, files in langs.items():
-        for name, lines in files.items():
-            write_lines(os.path.join(root, "lang", folder, name), lines)
+        add(root, folder, files)
     return langs
+
+
+def add(root, folder, files):
+    """Write one more language folder into the tree."""
+    for name, lines in files.items():
+        write_lines(os.path.join(root, "lang", folder, name), lines)
 
 
 def edit(root, folder, name, change):
