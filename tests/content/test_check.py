@@ -119,68 +119,39 @@ class CheckTreeTest(unittest.TestCase):
         self.assertFault("07", "lang/07-hr/pictures.tsv:0:", ["only 109 pictures named"])
 
     def test_counting_forms_carry_the_question_word(self):
-        code, lines = self.check("17")
-        self.assertEqual(code, 0, lines)
-        # tag 16 is empty here, but not where the opening words are needed
-        content_tree.edit(self.src, "02-en", "strings.tsv",
-                          lambda l: ["16\t" if x.startswith("16\t") else x for x in l])
-        self.assertFault("02", "lang/02-en/strings.tsv:17:", ["tag 16 is empty"])
-        content_tree.edit(self.src, "17-it", "strings.tsv",
-                          lambda l: ["16\tQual è il numero di" if x.startswith("16\t") else x
-                                     for x in l])
-        self.assertFault("17", "lang/17-it/strings.tsv:17:", ["tag 16 must be ''", "'Quanti'"])
-
-    def test_counting_form_word_and_gender(self):
-        original = self.langs["17-it"]["pictures.tsv"]
-
-        def plural(pid):
-            return original[pid].split("\t")[2]
-
-        def set_plurals(changes):
-            def edit(lines):
-                for pid, text in changes.items():
-                    lines[pid] = "\t".join(lines[pid].split("\t")[:2] + [text])
-                return lines
-            content_tree.edit(self.src, "17-it", "pictures.tsv", edit)
-
-        # picture 2 is feminine, 3 masculine; a picture's row is its id + 1
-        set_plurals({2: plural(2).replace("Quante", "Quanti"),
-                     3: plural(3).split(" ")[1],
-                     4: "Quante"})
-        lines = self.assertFault("17", "lang/17-it/pictures.tsv:3:",
-                                 [repr(plural(2).replace("Quante", "Quanti")),
-                                  "is feminine, so 'Quante'"])
-        self.assertTrue(any(line.startswith("lang/17-it/pictures.tsv:4: counting form")
-                            and "does not begin with 'Quanti' or 'Quante'" in line
-                            for line in lines), lines)
-        self.assertTrue(any(line.startswith("lang/17-it/pictures.tsv:5: counting form 'Quante'")
-                            for line in lines), "a question word with no plural after it")
-        self.assertEqual(len([line for line in lines if "pictures.tsv" in line]), 3, lines)
-        # the question word is spell-checked with the rest
-        set_plurals({2: plural(2), 3: plural(3), 4: plural(4)})
         self.assertEqual(self.check("17")[0], 0)
+        pictures = self.langs["17-it"]["pictures.tsv"]   # row i is picture i
+
+        def edit(folder, name, changes):
+            content_tree.edit(self.src, folder, name, lambda l: [changes.get(i, x)
+                                                                 for i, x in enumerate(l)])
+
+        wrong = pictures[2].replace("Quante", "Quanti")   # picture 2 is feminine
+        edit("17-it", "pictures.tsv", {2: wrong, 3: pictures[3].replace("Quanti ", ""),
+                                       4: pictures[4].split(" ")[0]})
+        lines = self.assertFault("17", "lang/17-it/pictures.tsv:3:",
+                                 [repr(wrong.split("\t")[2]), "is feminine, so 'Quante'"])
+        for row in (4, 5):
+            self.assertIn(f"lang/17-it/pictures.tsv:{row}: counting form", "\n".join(lines))
+        edit("17-it", "pictures.tsv", {2: pictures[2], 3: pictures[3], 4: pictures[4]})
         self.speller.known.discard("Quante")
         self.assertFault("17", "lang/17-it/pictures.tsv:3:", ["spelling", "'Quante'"])
+        # tag 16 is empty only where the counting forms carry the question
+        edit("17-it", "strings.tsv", {16: "16\tQual è il numero di"})
+        self.assertFault("17", "lang/17-it/strings.tsv:17:", ["tag 16 must be ''", "'Quanti'"])
+        edit("02-en", "strings.tsv", {16: "16\t"})
+        self.assertFault("02", "lang/02-en/strings.tsv:17:", ["tag 16 is empty"])
 
     def test_gender_from_the_noun_forms(self):
-        italian = check_content.COUNTING_QUESTIONS[17].gender
-        self.assertEqual(italian("gatto", "gatti"), "m")
-        self.assertEqual(italian("mela", "mele"), "f")
-        self.assertEqual(italian("mano", "mani"), "f")
-        self.assertIsNone(italian("chiave", "chiavi"))
-        spanish = check_content.COUNTING_QUESTIONS[11].gender
-        self.assertEqual(spanish("panda", "pandas"), "m")
-        self.assertEqual(spanish("manzana", "manzanas"), "f")
-        self.assertIsNone(spanish("llave", "llaves"))
-        catalan = check_content.COUNTING_QUESTIONS[10].gender
-        self.assertEqual(catalan("taronja", "taronges"), "f")
-        self.assertEqual(catalan("paraigua", "paraigües"), "m")
-        romanian = check_content.romanian_gender
-        for singular, plural, gender in (("cal", "cai", "m"), ("dinozaur", "dinozauri", "m"),
-                                         ("măr", "mere", "f"), ("tren", "trenuri", "f"),
-                                         ("pisică", "pisici", "f"), ("stea", "stele", "f"),
-                                         ("câine", "câini", None), ("panda", "panda", None)):
-            self.assertEqual(romanian(singular, plural), gender, singular)
+        q = check_content.COUNTING_QUESTIONS
+        for lang, singular, plural, gender in (
+                (17, "gatto", "gatti", "m"), (17, "mela", "mele", "f"), (17, "mano", "mani", "f"),
+                (17, "chiave", "chiavi", None), (11, "panda", "pandas", "m"),
+                (10, "taronja", "taronges", "f"), (10, "paraigua", "paraigües", "m"),
+                (13, "cal", "cai", "m"), (13, "dinozaur", "dinozauri", "m"),
+                (13, "măr", "mere", "f"), (13, "tren", "trenuri", "f"), (13, "stea", "stele", "f"),
+                (13, "câine", "câini", None), (13, "panda", "panda", None)):
+            self.assertEqual(q[lang].gender(singular, plural), gender, (lang, singular))
 
     def test_allowlist(self):
         path = os.path.join(self.src, "lang", "02-en", "allowlist.txt")
