@@ -166,27 +166,12 @@ TEST_F(MultipleChoice, CountingNeverRepeatsItsCountOrPictureAndAsksInTheHeading)
 // blank for the missing opening words; a bare "¿" keeps its blank.
 TEST_F(MultipleChoice, CountingHeadingLeavesOutTheBlankOfEmptyOpeningWords) {
   TfrmOvMC* form = Launch(1);
-  for (const std::string opening : {"", "\xBF"}) {
+  const std::pair<std::string, std::string> cases[] = {{"", "~ "}, {"\xBF", "~ \xBF "}};
+  for (const auto& [opening, start] : cases) {
     LangStrings[16] = opening;
     form->NewQuestion();
-    const std::string before = opening.empty() ? "~ " : "~ " + opening + " ";
-    EXPECT_EQ(form->lblRubrik->Caption, before + Pictures[At(mc::PictureId)].PluralName + " ? ~");
+    EXPECT_EQ(form->lblRubrik->Caption, start + Pictures[At(mc::PictureId)].PluralName + " ? ~");
   }
-  form->Release();
-  tk::Application::ProcessMessages();
-  // The committed Romanian content asks "Câte pisici ?" and "Câţi câini ?".
-  Language = 13;
-  LoadPictureCatalogue();
-  form = Launch(1);
-  std::set<std::string> words;
-  for (int q = 0; q < 40; ++q) {
-    form->NewQuestion();
-    const std::string& caption = form->lblRubrik->Caption;
-    EXPECT_EQ(caption, "~ " + Pictures[At(mc::PictureId)].PluralName + " ? ~");
-    words.insert(caption.substr(0, caption.find(' ', 2)));
-  }
-  EXPECT_EQ(words, (std::set<std::string>{"~ C\xE2te", "~ C\xE2\xFEi"}));
-  Language = 1;
 }
 
 TEST_F(MultipleChoice, PlacementKeepsPicturesApartInsideTheArea) {
