@@ -122,6 +122,7 @@ void Application::ProcessMessages() { QCoreApplication::processEvents(QEventLoop
 void Application::Dispatch(Form* form, std::function<void()> handler) {
   if (form && form->Released()) return;
   if (form) ++form->busy_;
+  ++handlersRunning_;
   try {
     handler();
   } catch (const std::exception& e) {
@@ -129,6 +130,7 @@ void Application::Dispatch(Form* form, std::function<void()> handler) {
   } catch (...) {
     ShowException("Unknown error");
   }
+  --handlersRunning_;
   if (form) --form->busy_;
 }
 

@@ -49,6 +49,9 @@ class Application {
   // The handler runs from a copy of its own, so that it may replace the
   // event's handler while it runs.
   void Dispatch(Form* form, std::function<void()> handler);
+  // How many handlers are under way (more than one when events are handled
+  // in the middle of a handler, or under a modal showing).
+  int HandlersRunning() const { return handlersRunning_; }
   void ShowException(const std::string& message);
 
   // Forms in layer order, bottom first (visible or not).
@@ -85,6 +88,7 @@ class Application {
   bool terminated_ = false;
   int activationDepth_ = 0;
   bool destroying_ = false;
+  int handlersRunning_ = 0;
 };
 
 }  // namespace tk
