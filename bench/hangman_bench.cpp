@@ -5,18 +5,15 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
-#include <cstdio>
 #include <ctime>
 #include <vector>
 
 #include "app/main_menu.h"
 #include "app/startup.h"
+#include "bench_support.h"
 #include "exercises/hangman/hangman_form.h"
 #include "toolkit/application.h"
-#include "toolkit/platform.h"
 #include "toolkit/profile.h"
 
 namespace {
@@ -29,33 +26,14 @@ double ThreadMs() {
   return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
-void Report(const char* name, std::vector<double> ms) {
-  if (ms.empty()) return;
-  std::sort(ms.begin(), ms.end());
-  const auto over16 = std::count_if(ms.begin(), ms.end(), [](double v) { return v > 16.0; });
-  std::printf("%-22s n=%4zu  median %6.2f ms  99th %6.2f ms  worst %6.2f ms  over 16 ms: %ld\n", name, ms.size(),
-              ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back(), static_cast<long>(over16));
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QTemporaryDir temp;
-  {
-    QFile f(temp.filePath("screen.json"));
-    f.open(QIODevice::WriteOnly);
-    f.write("{\"synchronousWindowSystemEvents\": true, \"windowFrameMargins\": false, \"screens\": [{\"name\": \"s\", "
-            "\"x\": 0, \"y\": 0, \"width\": 1920, \"height\": 1080, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, "
-            "\"dpr\": 1}]}");
-  }
-  qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + temp.filePath("screen.json")).toUtf8());
+  bench::UseOffscreenScreen(temp, 1920, 1080);
   QApplication qapp(argc, argv);
-  tk::SetExecutablePathOverride(std::string(TAMIRO_PROGRAM_DIR) + "/tamiro");
-  tk::SetSettingsFileOverride(temp.filePath("TAMIRO.INI").toStdString());
-  tk::ProfileFile settings(temp.filePath("TAMIRO.INI").toStdString());
-  settings.WriteString("Options", "Music", "0");
-  settings.WriteString("Options", "Sounds", "0");
-  tk::SetMessageBoxHook([](const tk::MessageRequest& r) { std::fprintf(stderr, "message: %s\n", r.text.c_str()); });
+  bench::UseProgramFiles(temp);
+  tk::ProfileFile(temp.filePath("TAMIRO.INI").toStdString()).WriteString("Options", "Sounds", "0");
 
   tamiro::PrepareFonts();
   tamiro::CreateApplicationForms();
@@ -87,9 +65,9 @@ int main(int argc, char* argv[]) {
     all.push_back(ms);
     if (length > 10) long_words.push_back(ms);
   }
-  Report("all redraws", all);
-  Report("words of 11 to 16", long_words);
-  Report("processor time", processor);
+  bench::Report("all redraws", all);
+  bench::Report("words of 11 to 16", long_words);
+  bench::Report("processor time", processor);
   tk::Application::Instance().Shutdown();
   return 0;
 }

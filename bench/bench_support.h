@@ -1,0 +1,51 @@
+#pragma once
+// What the benchmarks share: the program on an offscreen screen of a chosen
+// size, with its own assets and settings of the benchmark's own, and the
+// report of a series of timings.
+
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "toolkit/platform.h"
+#include "toolkit/profile.h"
+
+namespace bench {
+
+// Points Qt at an offscreen screen of that size; before the QApplication.
+inline void UseOffscreenScreen(const QTemporaryDir& temp, int width, int height) {
+  QFile f(temp.filePath("screen.json"));
+  f.open(QIODevice::WriteOnly);
+  f.write(QString("{\"synchronousWindowSystemEvents\": true, \"windowFrameMargins\": false, \"screens\": [{\"name\": "
+                  "\"s\", \"x\": 0, \"y\": 0, \"width\": %1, \"height\": %2, \"logicalDpi\": 96, \"logicalBaseDpi\": "
+                  "96, \"dpr\": 1}]}")
+              .arg(width)
+              .arg(height)
+              .toUtf8());
+  f.close();
+  qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + temp.filePath("screen.json")).toUtf8());
+}
+
+// The built program's directory, settings in the temporary folder (music off)
+// and message boxes written to the error stream.
+inline void UseProgramFiles(const QTemporaryDir& temp) {
+  tk::SetExecutablePathOverride(std::string(TAMIRO_PROGRAM_DIR) + "/tamiro");
+  tk::SetSettingsFileOverride(temp.filePath("TAMIRO.INI").toStdString());
+  tk::ProfileFile(temp.filePath("TAMIRO.INI").toStdString()).WriteString("Options", "Music", "0");
+  tk::SetMessageBoxHook([](const tk::MessageRequest& r) { std::fprintf(stderr, "message: %s\n", r.text.c_str()); });
+}
+
+// Median, 99th percentile and worst of a series, and how many took over 16 ms.
+inline void Report(const char* name, std::vector<double> ms) {
+  if (ms.empty()) return;
+  std::sort(ms.begin(), ms.end());
+  const auto over16 = std::count_if(ms.begin(), ms.end(), [](double v) { return v > 16.0; });
+  std::printf("%-28s n=%4zu  median %6.2f ms  99th %6.2f ms  worst %6.2f ms  over 16 ms: %ld\n", name, ms.size(),
+              ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back(), static_cast<long>(over16));
+}
+
+}  // namespace bench
