@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 
@@ -503,4 +505,37 @@ TEST_F(Hangman, PolishWordsAndKeysAreUpperCasedInTheirCodePage) {
   Type(form, "\xB3\xF1");  // ł and ń, typed in lower case
   EXPECT_EQ(hm::ShownWord, "_\xA3_\xD1");
   EXPECT_EQ(hm::Misses, 0);
+}
+
+TEST_F(Hangman, APressBeforeTheGridIsFirstDrawnGuessesNothing) {
+  // The grid's cells are measured when it is first drawn; a press that the
+  // first showing handles before then finds no cells.
+  hm::CellWidth = hm::CellHeight = 0;
+  QTimer::singleShot(0, [this] { PressGrid(frmOvHangman, 10, 10); });
+  TfrmOvHangman* form = Launch();
+  EXPECT_EQ(hm::Misses, 0);
+  EXPECT_FALSE(hm::LetterUsed[1]);
+  EXPECT_EQ(hm::CellWidth, 86);
+  PressGrid(form, 10, 10);
+  EXPECT_TRUE(hm::LetterUsed[1]);
+}
+
+TEST_F(Hangman, WithoutItsWordsFileTheFormSaysSoAndStartsNoGame) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QFile::copy(QString(TAMIRO_PROGRAM_DIR) + "/lang.crp", dir.filePath("lang.crp")));
+  tk::SetExecutablePathOverride(dir.filePath("tamiro").toStdString());
+  TfrmOvHangman* form = Launch();
+  ASSERT_NE(form, nullptr);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_NE(Messages()[0].text.find("hangman.crp"), std::string::npos) << Messages()[0].text;
+  EXPECT_EQ(Messages()[0].icon, tk::MessageIcon::Error);
+  EXPECT_EQ(HangmanWordCount, 0);
+  EXPECT_FALSE(hm::GameActive);
+  EXPECT_TRUE(form->Visible());
+  Type(form, "abc");
+  EXPECT_TRUE(effects->log.empty());
+  // The pictures of the figure are missing too; Exit still works.
+  Click(form->imgExit);
+  WaitUntil([] { return frmOvHangman == nullptr; });
+  EXPECT_EQ(frmOvHangman, nullptr);
 }
