@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPaintEvent>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -20,6 +19,7 @@
 
 #include "app/main_menu.h"
 #include "app/startup.h"
+#include "bench_support.h"
 #include "exercises/rain/rain_form.h"
 #include "toolkit/application.h"
 #include "toolkit/platform.h"
@@ -67,26 +67,12 @@ double At(const std::vector<double>& sorted, double fraction) {
 
 int RunOneSize(int width, int height, int argc, char* argv[]) {
   QTemporaryDir temp;
-  {
-    QFile f(temp.filePath("screen.json"));
-    f.open(QIODevice::WriteOnly);
-    f.write(QString("{\"synchronousWindowSystemEvents\": true, \"windowFrameMargins\": false, \"screens\": "
-                    "[{\"name\": \"s\", \"x\": 0, \"y\": 0, \"width\": %1, \"height\": %2, \"logicalDpi\": 96, "
-                    "\"logicalBaseDpi\": 96, \"dpr\": 1}]}")
-                .arg(width)
-                .arg(height)
-                .toUtf8());
-  }
-  qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + temp.filePath("screen.json")).toUtf8());
+  bench::UseOffscreenScreen(temp, width, height);
   QApplication qapp(argc, argv);
-  tk::SetExecutablePathOverride(std::string(TAMIRO_PROGRAM_DIR) + "/tamiro");
-  tk::SetSettingsFileOverride(temp.filePath("TAMIRO.INI").toStdString());
-  tk::ProfileFile settings(temp.filePath("TAMIRO.INI").toStdString());
-  settings.WriteString("Options", "Music", "0");
-  settings.WriteString("Options", "Sounds", "0");
+  bench::UseProgramFiles(temp);
+  tk::ProfileFile(temp.filePath("TAMIRO.INI").toStdString()).WriteString("Options", "Sounds", "0");
   std::int64_t clock = 0;
   tk::SetClockOverride([&] { return clock += 104729; });
-  tk::SetMessageBoxHook([](const tk::MessageRequest& r) { std::fprintf(stderr, "message: %s\n", r.text.c_str()); });
 
   tamiro::PrepareFonts();
   tamiro::CreateApplicationForms();
