@@ -80,7 +80,7 @@ case "$mode" in
     install_missing "${build_packages[@]}" "${run_packages[@]}" libgtest-dev "${fuzz_packages[@]}"
     cmake -S "$here" -B "$here/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON \
       -DTAMIRO_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14
-    cmake --build "$here/build-fuzz" -j "$jobs" --target fuzz_pictures fuzz_strings fuzz_hangman fuzz_help
+    cmake --build "$here/build-fuzz" -j "$jobs" --target fuzz_pictures fuzz_strings fuzz_hangman fuzz_help fuzz_profile
     exec "$here/tools/fuzz.sh" "$@"
     ;;
   *)

@@ -610,6 +610,8 @@ SoakResult RunSoak(std::uint64_t seed, long events) {
   static std::vector<tk::MessageRequest> messages;
   messages.clear();
   tk::SetMessageBoxHook([](const tk::MessageRequest& r) { messages.push_back(r); });
+  // The web-site button opens no browser here.
+  tk::SetOpenUrlHook([](const std::string&) {});
   tk::SetExecutablePathOverride(std::string(TAMIRO_PROGRAM_DIR) + "/tamiro");
   const std::string settings = "/tmp/tamiro-soak-" + std::to_string(getpid()) + ".ini";
   std::remove(settings.c_str());
@@ -640,6 +642,7 @@ SoakResult RunSoak(std::uint64_t seed, long events) {
   tk::SetTestClockForTimers(false);
   tk::SetSettingsFileOverride(std::nullopt);
   tk::SetExecutablePathOverride(std::nullopt);
+  tk::SetOpenUrlHook(nullptr);
   std::remove(settings.c_str());
   return result;
 }
