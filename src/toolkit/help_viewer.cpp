@@ -17,12 +17,14 @@ namespace {
 HelpTopic FindTopic(const QStringList& lines, int language, int context) {
   HelpTopic topic;
   const QString header = QString("== %1 %2").arg(language).arg(context);
+  // A header may stand indented, as a hand-edited file may have it.
+  const auto isHeader = [](const QString& line) { return line.trimmed().startsWith("== "); };
   for (int i = 1; i < lines.size(); ++i) {
-    const QString& line = lines[i];
+    const QString line = lines[i].trimmed();
     if (line != header && !line.startsWith(header + ' ')) continue;
     topic.found = true;
     topic.title = line.mid(header.size()).trimmed();
-    for (int j = i + 1; j < lines.size() && !lines[j].startsWith("== "); ++j)
+    for (int j = i + 1; j < lines.size() && !isHeader(lines[j]); ++j)
       if (!lines[j].trimmed().isEmpty()) topic.paragraphs << lines[j].trimmed();
     break;
   }
