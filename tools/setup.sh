@@ -18,7 +18,7 @@ mode=${1:-run}
 jobs=$(nproc 2>/dev/null || echo 2)
 
 build_packages=(
-  cmake g++ make pkg-config
+  cmake g++ make pkg-config python3 dpkg-dev file
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev
   libfluidsynth-dev libsndfile1-dev libasound2-dev
 )
@@ -26,8 +26,9 @@ run_packages=(
   fonts-liberation2 timgm6mb-soundfont libqt6svg6 libqt6multimedia6 qt6-qpa-plugins
 )
 test_packages=(
-  libgtest-dev python3 python3-fonttools python3-brotli python3-pil fontconfig fonts-dejavu-core
+  libgtest-dev python3-fonttools python3-brotli python3-pil fontconfig fonts-dejavu-core
   pulseaudio pulseaudio-utils xvfb xauth
+  lintian desktop-file-utils appstream
   hunspell hunspell-sv hunspell-en-gb hunspell-da hunspell-no hunspell-de-de hunspell-af
   hunspell-hr myspell-et hunspell-fr hunspell-ca hunspell-es hunspell-ro hunspell-br
   hunspell-pl hunspell-it hunspell-pt-br libvoikko1 voikko-fi python3-libvoikko
