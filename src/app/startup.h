@@ -2,10 +2,13 @@
 // Program start: the fonts shipped beside the program, the application title,
 // and the three forms that live for the whole run, in their order.
 
+#include "app/version.h"
+
 namespace tamiro {
 
-// The name of the desktop entry the package installs (without ".desktop").
-inline constexpr const char* kDesktopFileName = "org.tamiro.Tamiro";
+// The name of the desktop entry the package installs (without ".desktop"),
+// set once in the top CMakeLists.txt.
+inline constexpr const char* kDesktopFileName = TAMIRO_APP_ID;
 
 // Registers the fonts of the program directory and the font names the
 // program relies on. Call once, after the QApplication exists.
