@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -612,7 +613,10 @@ SoakResult RunSoak(std::uint64_t seed, long events) {
   tk::SetMessageBoxHook([](const tk::MessageRequest& r) { messages.push_back(r); });
   // The web-site button opens no browser here.
   tk::SetOpenUrlHook([](const std::string&) {});
-  tk::SetExecutablePathOverride(std::string(TAMIRO_PROGRAM_DIR) + "/tamiro");
+  // The built program's directory, or a copy of it that no build touches
+  // while a long run goes on.
+  const char* programDir = std::getenv("TAMIRO_SOAK_PROGRAM_DIR");
+  tk::SetExecutablePathOverride(std::string(programDir ? programDir : TAMIRO_PROGRAM_DIR) + "/tamiro");
   const std::string settings = "/tmp/tamiro-soak-" + std::to_string(getpid()) + ".ini";
   std::remove(settings.c_str());
   tk::SetSettingsFileOverride(settings);

@@ -4,7 +4,8 @@
 //
 // runs N events (default 1,000,000) and prints the events per second, the
 // forms visited, the resident memory at the start and at the end, and every
-// failure. Exit code 0 when nothing failed.
+// failure. Exit code 0 when nothing failed. TAMIRO_SOAK_PROGRAM_DIR names a
+// copy of the program directory to run on.
 
 #include <QApplication>
 #include <cstdio>
