@@ -162,7 +162,9 @@ class Output final : public QObject {
       }
     });
     sink_->start(device_);
-    if (sink_->error() != QAudio::NoError && sink_->error() != QAudio::UnderrunError) DropSink();
+    // A sink that fails at once may already have been dropped by its state
+    // change.
+    if (sink_ && sink_->error() != QAudio::NoError && sink_->error() != QAudio::UnderrunError) DropSink();
   }
 
   // The device failed: go on with the clock, so playbacks still end.
