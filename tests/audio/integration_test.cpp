@@ -166,7 +166,13 @@ class AudioIntegration : public testing::Test {
     setenv("PULSE_STATE_PATH", dir_.File("state").c_str(), 1);
     setenv("PULSE_CLIENTCONFIG", dir_.File("client.conf").c_str(), 1);
     setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
+    StartServer();
+  }
 
+  // The server, with a null sink, and a recorder of what reaches the sink.
+  void StartServer() {
+    const std::string socket = dir_.File("native");
+    std::filesystem::remove(socket);
     server_.emplace(std::vector<std::string>{
         *pulseaudio_, "-n", "--daemonize=no", "--system=no", "--exit-idle-time=-1",
         "--disallow-exit", "--use-pid-file=no", "--disable-shm=yes", "--log-target=stderr",
@@ -186,6 +192,11 @@ class AudioIntegration : public testing::Test {
       return std::filesystem::file_size(dir_.File("recording.raw"), ec) > 44100 || !recorder_->Running();
     }, 10000)) << "the recorder did not start";
     ASSERT_TRUE(recorder_->Running()) << "parec stopped";
+  }
+
+  void StopServer() {
+    recorder_.reset();
+    server_.reset();
   }
 
   void TearDown() override {
@@ -392,4 +403,52 @@ TEST_F(AudioIntegration, EffectsAndMusicSoundAsRequested) {
   EXPECT_GE(resumed, saved + 150);
 
   EXPECT_LT(test_time.elapsed(), 60000);
+}
+
+TEST_F(AudioIntegration, TheSoundServerGoingAwayAndComingBack) {
+  tamiro_test::WriteSineWav(dir_.File("tone.wav"), 2000, 300);
+  const std::vector<double> tones = {2000};
+  auto effects = tk::CreateEffectsPlayer();
+  auto play = [&] {
+    effects->SetFileName(dir_.File("tone.wav"));
+    effects->Open();
+    effects->Play();
+  };
+  play();
+  ASSERT_TRUE(SpinUntil([&] { return effects->Mode() == MediaMode::Stopped; }, 15000)) << "the output did not start";
+
+  // The server goes away in the middle of a game: every request still
+  // returns at once, and the sounds still come to their end, in silence.
+  StopServer();
+  QElapsedTimer requests;
+  for (int i = 0; i < 10; ++i) {
+    requests.start();
+    play();
+    EXPECT_LT(requests.elapsed(), 200) << "a request waited for the server";
+    EXPECT_TRUE(SpinUntil([&] { return effects->Mode() == MediaMode::Stopped; }, 5000)) << "sound " << i;
+  }
+
+  // The server comes back; the next start of the program is heard again.
+  effects.reset();
+  ASSERT_NO_FATAL_FAILURE(StartServer());
+  setenv("TAMIRO_TEST_TONE", dir_.File("tone.wav").c_str(), 1);
+  Child next({"/proc/self/exe", "--gtest_also_run_disabled_tests", "--gtest_filter=NextStart.DISABLED_PlaysTheTone"},
+             dir_.File("next.out"), dir_.File("next.err"));
+  ASSERT_TRUE(SpinUntil([&] { return !next.Running(); }, 20000)) << "the next start did not end";
+  Spin(300);
+  const std::vector<ToneRun> runs = ToneRuns(Recording(), tones);
+  ASSERT_EQ(runs.size(), 1u) << "the tone after the server came back was not heard";
+  EXPECT_NEAR(static_cast<int>(runs[0].count) * 10, 300, 60);
+}
+
+// The program started again: plays the tone it is given, once, and ends.
+TEST(NextStart, DISABLED_PlaysTheTone) {
+  const char* tone = std::getenv("TAMIRO_TEST_TONE");
+  ASSERT_NE(tone, nullptr);
+  auto effects = tk::CreateEffectsPlayer();
+  effects->SetFileName(tone);
+  effects->Open();
+  effects->Play();
+  ASSERT_TRUE(SpinUntil([&] { return effects->Mode() == MediaMode::Stopped; }, 15000));
+  Spin(200);
 }
