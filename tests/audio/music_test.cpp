@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "mixer.h"
 #include "music_source.h"
@@ -183,6 +184,32 @@ TEST_F(MusicPlayer, WithoutTheSoundFontItIsSilentButStillPlays) {
   EXPECT_EQ(rig.player.Mode(), MediaMode::Stopped);
   QCoreApplication::processEvents();
   EXPECT_EQ(rig.notified, 1);
+}
+
+TEST_F(MusicPlayer, ABrokenSoundFontIsSilentButStillPlays) {
+  // Empty, cut short after a bad copy, or random bytes.
+  std::ifstream in(kDefaultSoundFont, std::ios::binary);
+  const std::string whole{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string random(64 * 1024, '\0');
+  std::uint32_t seed = 5;
+  for (char& c : random) c = static_cast<char>((seed = seed * 1664525u + 1013904223u) >> 24);
+  const std::pair<const char*, std::string> fonts[] = {
+      {"empty.sf2", ""}, {"cut.sf2", whole.substr(0, whole.size() * 2 / 3)}, {"random.sf2", "RIFF" + random}};
+  for (const auto& [name, bytes] : fonts) {
+    SCOPED_TRACE(name);
+    std::ofstream(dir.File(name), std::ios::binary) << bytes;
+    MusicRig rig(dir.File(name));
+    rig.Open(dir.File("tune.mid"));
+    EXPECT_NO_THROW(rig.player.Play());
+    rig.Render(500);
+    EXPECT_GT(rig.player.Position(), 300) << "the music goes on";
+    int rendered_ms = 500;
+    while (rig.player.Mode() == MediaMode::Playing && rendered_ms < 10000) {
+      rig.Render(100);
+      rendered_ms += 100;
+    }
+    EXPECT_EQ(rig.player.Mode(), MediaMode::Stopped) << "and comes to its end";
+  }
 }
 
 TEST(Mixer, SourcesAreSummedWithClipping) {
