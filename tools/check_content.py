@@ -45,6 +45,69 @@ class CountingQuestion:
     gender: object    # gender(singular, plural) -> "m", "f" or None: what the
                       # two forms of the noun's head word tell of its gender
 
+    @property
+    def begins(self):
+        return f"{self.masculine!r} or {self.feminine!r}"
+
+    def fault(self, name, form):
+        """What is wrong with the counting form of the name, or None."""
+        word, _, noun = form.partition(" ")
+        if word not in (self.masculine, self.feminine) or not noun.strip():
+            return f"does not begin with {self.begins} and the plural"
+        # The head word decides: "fiocco di neve", "fiocchi di neve".
+        gender = self.gender(name.split(" ")[0], noun.split(" ")[0])
+        expected = {"m": self.masculine, "f": self.feminine}.get(gender)
+        if expected is not None and word != expected:
+            kind = "masculine" if gender == "m" else "feminine"
+            return f"{name!r} is {kind}, so {expected!r}"
+        return None
+
+
+# French asks "Combien de chats ?", "Combien d'oiseaux ?": tag 16 is
+# "Combien" and the counting form is "de" and the plural, with "de" elided
+# before a vowel or a mute h. An aspirated h keeps it ("de hiboux"), and so
+# does a y sounded as a consonant ("de yaourts").
+FRENCH_VOWELS = set("aàâäæeéèêëiîïoôöœuùûü")
+FRENCH_ASPIRATED_H = ("haie", "hache", "hamac", "hamburger", "hamster", "hangar",
+                      "hanneton", "hareng", "haricot", "harpe", "hérisson", "héron",
+                      "héros", "hibou", "hockey", "homard", "hot-dog", "hotte", "houx",
+                      "hutte")
+FRENCH_VOWEL_Y = ("yeux",)
+
+
+def french_elides(word):
+    """Whether "de" before the word becomes "d'"."""
+    word = word.lower()
+    if word.startswith("h"):
+        return not word.startswith(FRENCH_ASPIRATED_H)
+    if word.startswith("y"):
+        return word in FRENCH_VOWEL_Y
+    return word[:1] in FRENCH_VOWELS
+
+
+class FrenchCounting:
+    opening = "Combien"
+    begins = "\"de \" or \"d'\""
+
+    @staticmethod
+    def fault(name, form):
+        if form.startswith("de "):
+            noun, elided = form[3:], False
+        elif form.startswith("d'"):
+            noun, elided = form[2:], True
+        else:
+            return f"does not begin with {FrenchCounting.begins} and the plural"
+        head = noun.split(" ")[0]
+        if not head:
+            return f"does not begin with {FrenchCounting.begins} and the plural"
+        if french_elides(head) != elided:
+            return f"{head!r} takes " + ("\"d'\"" if french_elides(head) else "\"de\"")
+        # A plural is the singular only where that ends in -s, -x or -z.
+        singular = name.split(" ")[0]
+        if head == singular and not singular.endswith(("s", "x", "z")):
+            return f"{head!r} is the singular, not the plural"
+        return None
+
 
 def ending_gender(rules, exceptions):
     """Gender from the noun's class: (singular ending, plural ending, gender)
@@ -80,7 +143,9 @@ _O_A = (("o", "os", "m"), ("a", "as", "f"))
 _SPANISH_EXCEPTIONS = {"mano": "f", "foto": "f", "moto": "f", "radio": "f",
                        "día": "m", "mapa": "m", "panda": "m", "planeta": "m",
                        "problema": "m", "pijama": "m", "koala": "m", "gorila": "m"}
+# The languages whose counting forms follow a rule of their own, by number.
 COUNTING_QUESTIONS = {
+    9: FrenchCounting(),
     10: CountingQuestion("", "Quants", "Quantes", ending_gender(
         (("o", "os", "m"), ("a", "es", "f")),
         {"foto": "f", "moto": "f", "ràdio": "f", "dia": "m", "mapa": "m",
@@ -274,7 +339,7 @@ class LanguageCheck:
         if 16 in texts and self.counting and texts[16][1] != self.counting.opening:
             self.fault("strings.tsv", texts[16][0],
                        f"tag 16 must be {self.counting.opening!r}: the counting forms "
-                       f"begin with {self.counting.masculine!r} or {self.counting.feminine!r}")
+                       f"begin with {self.counting.begins}")
 
         if 26 in texts and texts[26][1] != "Tamiro":
             self.fault("strings.tsv", texts[26][0], "tag 26 must be \"Tamiro\"")
@@ -363,19 +428,9 @@ class LanguageCheck:
                        f"(at least {MIN_FIRST_LETTER_NAMES} for the first-letter game)")
 
     def check_counting_form(self, line, name, form):
-        q = self.counting
-        word, _, noun = form.partition(" ")
-        if word not in (q.masculine, q.feminine) or not noun.strip():
-            self.fault("pictures.tsv", line, f"counting form {form!r} does not begin with "
-                       f"{q.masculine!r} or {q.feminine!r} and the plural")
-            return
-        # The head word decides: "fiocco di neve", "fiocchi di neve".
-        gender = q.gender(name.split(" ")[0], noun.split(" ")[0])
-        expected = {"m": q.masculine, "f": q.feminine}.get(gender)
-        if expected is not None and word != expected:
-            kind = "masculine" if gender == "m" else "feminine"
-            self.fault("pictures.tsv", line, f"counting form {form!r}: {name!r} is {kind}, "
-                       f"so {expected!r}")
+        problem = self.counting.fault(name, form)
+        if problem is not None:
+            self.fault("pictures.tsv", line, f"counting form {form!r}: {problem}")
 
     # -- hangman.txt ----------------------------------------------------------
 

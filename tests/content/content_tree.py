@@ -2,7 +2,8 @@
 
 It has the picture catalogue and two languages, English (02, cp1252) and
 Croatian (07, cp1250); an Italian folder, whose counting forms begin with the
-question word, can be added. The tests change single files to break one rule.
+question word, and a French one, whose forms begin with "de" or "d'", can be
+added. The tests change single files to break one rule.
 """
 
 import os
@@ -71,6 +72,21 @@ def counting_language_files(prefix):
             pictures.append(f"{pid}\t{stem}a\tQuante {stem}e")
     files["pictures.tsv"] = pictures
     files["strings.tsv"] = ["16\t" if line.startswith("16\t") else line
+                            for line in files["strings.tsv"]]
+    return files
+
+
+def french_language_files():
+    """The files of a French folder: tag 16 is "Combien", the counting forms
+    are "de" and the plural, elided before even pictures' names, which begin
+    with a vowel ("d'a...s"); odd ones begin with "b" ("de b...s")."""
+    files = language_files("b")
+    pictures = ["id\tname\tplural"]
+    for pid in range(1, 120):
+        name = ("a" if pid % 2 == 0 else "b") + made_up_word(pid, 3)
+        pictures.append(f"{pid}\t{name}\t" + (f"d'{name}s" if pid % 2 == 0 else f"de {name}s"))
+    files["pictures.tsv"] = pictures
+    files["strings.tsv"] = ["16\tCombien" if line.startswith("16\t") else line
                             for line in files["strings.tsv"]]
     return files
 

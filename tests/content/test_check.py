@@ -32,6 +32,8 @@ class CheckTreeTest(unittest.TestCase):
         self.langs = content_tree.build(self.src)
         self.langs["17-it"] = content_tree.counting_language_files("d")
         content_tree.add(self.src, "17-it", self.langs["17-it"])
+        self.langs["09-fr"] = content_tree.french_language_files()
+        content_tree.add(self.src, "09-fr", self.langs["09-fr"])
         known = set()
         for files in self.langs.values():
             for line in files["pictures.tsv"][1:]:
@@ -50,6 +52,11 @@ class CheckTreeTest(unittest.TestCase):
             code = check_content.main(["--src", self.src, "--lang", lang])
         lines = out.getvalue().splitlines()
         return code, lines
+
+    def edit_rows(self, folder, name, changes):
+        """Replace rows of one file: changes maps row index to new text."""
+        content_tree.edit(self.src, folder, name,
+                          lambda l: [changes.get(i, x) for i, x in enumerate(l)])
 
     def assertFault(self, lang, prefix, words):
         code, lines = self.check(lang)
@@ -121,11 +128,7 @@ class CheckTreeTest(unittest.TestCase):
     def test_counting_forms_carry_the_question_word(self):
         self.assertEqual(self.check("17")[0], 0)
         pictures = self.langs["17-it"]["pictures.tsv"]   # row i is picture i
-
-        def edit(folder, name, changes):
-            content_tree.edit(self.src, folder, name, lambda l: [changes.get(i, x)
-                                                                 for i, x in enumerate(l)])
-
+        edit = self.edit_rows
         wrong = pictures[2].replace("Quante", "Quanti")   # picture 2 is feminine
         edit("17-it", "pictures.tsv", {2: wrong, 3: pictures[3].replace("Quanti ", ""),
                                        4: pictures[4].split(" ")[0]})
@@ -141,6 +144,37 @@ class CheckTreeTest(unittest.TestCase):
         self.assertFault("17", "lang/17-it/strings.tsv:17:", ["tag 16 must be ''", "'Quanti'"])
         edit("02-en", "strings.tsv", {16: "16\t"})
         self.assertFault("02", "lang/02-en/strings.tsv:17:", ["tag 16 is empty"])
+
+    def test_french_counting_forms_elide_de(self):
+        self.assertEqual(self.check("09")[0], 0)
+        pictures = self.langs["09-fr"]["pictures.tsv"]   # row i is picture i
+        name = pictures[5].split("\t")[1]
+        self.edit_rows("09-fr", "pictures.tsv", {
+            2: pictures[2].replace("\td'", "\tde "), 3: pictures[3].replace("\tde ", "\td'"),
+            4: pictures[4].replace("\td'", "\t"), 5: f"5\t{name}\tde {name}"})
+        code, lines = self.check("09")
+        self.assertEqual(code, 1)
+        faults = "\n".join(lines)
+        for row, words in ((2, ["takes \"d'\""]), (3, ["takes \"de\""]),
+                           (4, ["does not begin with \"de \" or \"d'\""]),
+                           (5, [repr(name), "is the singular"])):
+            self.assertIn(f"lang/09-fr/pictures.tsv:{row + 1}: counting form", faults)
+            line = next(l for l in lines if l.startswith(f"lang/09-fr/pictures.tsv:{row + 1}:"))
+            for word in words:
+                self.assertIn(word, line)
+        self.edit_rows("09-fr", "pictures.tsv", {i: pictures[i] for i in (2, 3, 4, 5)})
+        self.speller.known.discard("de")
+        self.assertFault("09", "lang/09-fr/pictures.tsv:2:", ["spelling", "'de'"])
+        self.edit_rows("09-fr", "strings.tsv", {16: "16\tCompte les"})
+        self.assertFault("09", "lang/09-fr/strings.tsv:17:", ["tag 16 must be 'Combien'"])
+
+    def test_french_elision(self):
+        for word, elides in (("chats", False), ("oiseaux", True), ("éléphants", True),
+                             ("œufs", True), ("Ours", True), ("arcs-en-ciel", True),
+                             ("hélicoptères", True), ("hippopotames", True),
+                             ("hiboux", False), ("hérissons", False), ("haricots", False),
+                             ("hot-dogs", False), ("yaourts", False), ("yeux", True)):
+            self.assertEqual(check_content.french_elides(word), elides, word)
 
     def test_gender_from_the_noun_forms(self):
         q = check_content.COUNTING_QUESTIONS
