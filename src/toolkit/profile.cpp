@@ -121,36 +121,48 @@ std::string ProfileFile::ReadString(const std::string& section, const std::strin
   return trimmed;
 }
 
-bool ProfileFile::WriteString(const std::string& section, const std::string& key,
-                              const std::string& value) {
-  Lines file = ReadLines(path_);
-  auto& lines = file.lines;
+namespace {
+// Sets key=value in the lines: in place of the key's first line in the
+// section, else after the section's last line that is not blank, else in a
+// new section at the end.
+void SetEntry(std::vector<std::string>& lines, const std::string& section, const std::string& key,
+              const std::string& value) {
   const std::string entry = key + "=" + value;
-  bool done = false;
   if (auto range = FindSection(lines, section)) {
     std::size_t insertAt = range->first;
     for (std::size_t i = range->first; i < range->second; ++i) {
       if (auto kv = KeyValue(lines[i])) {
         if (SameName(kv->first, key)) {
           lines[i] = entry;
-          done = true;
-          break;
+          return;
         }
       }
       if (!Trim(lines[i]).empty()) insertAt = i + 1;
     }
-    if (!done) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
   } else {
     lines.push_back("[" + section + "]");
     lines.push_back(entry);
   }
+}
+}  // namespace
+
+bool ProfileFile::WriteString(const std::string& section, const std::string& key,
+                              const std::string& value) {
+  return WriteStrings(section, {{key, value}});
+}
+
+bool ProfileFile::WriteStrings(const std::string& section,
+                               const std::vector<std::pair<std::string, std::string>>& entries) {
+  Lines file = ReadLines(path_);
+  for (const auto& [key, value] : entries) SetEntry(file.lines, section, key, value);
 
   const QString qpath = QString::fromStdString(path_);
   QDir().mkpath(QFileInfo(qpath).absolutePath());
   QSaveFile out(qpath);
   if (!out.open(QIODevice::WriteOnly)) return false;
   std::string text;
-  for (const auto& line : lines) text += line + file.eol;
+  for (const auto& line : file.lines) text += line + file.eol;
   if (out.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
     out.cancelWriting();
     return false;

@@ -10,6 +10,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tk {
 
@@ -28,6 +30,9 @@ class ProfileFile {
   // Writes the key, creating the folder, file and section as needed. Returns
   // false when the file cannot be written; the old file then stays intact.
   bool WriteString(const std::string& section, const std::string& key, const std::string& value);
+  // Writes several keys of a section in one replacement of the file, in
+  // their order: either all of them reach the file or none does.
+  bool WriteStrings(const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries);
 
  private:
   std::string path_;

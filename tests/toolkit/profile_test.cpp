@@ -53,6 +53,21 @@ TEST_F(Profile, WritingAKeyKeepsEveryOtherLine) {
   EXPECT_EQ(file.ReadString("OPTIONS", "Language"), "5");
 }
 
+TEST_F(Profile, SeveralKeysGoIntoTheFileInOneReplacementInTheirOrder) {
+  WriteAll(path, "[Options]\nSounds=1\nOwn=x\n\n[Last]\nB=2\n");
+  tk::ProfileFile file(path);
+  ASSERT_TRUE(file.WriteStrings("Options", {{"Language", "4"}, {"Music", "0"}, {"sounds", "0"}, {"Capital", "1"}}));
+  EXPECT_EQ(ReadAll(path), "[Options]\nsounds=0\nOwn=x\nLanguage=4\nMusic=0\nCapital=1\n\n[Last]\nB=2\n");
+  // A section the file lacks comes at its end, with every key.
+  ASSERT_TRUE(file.WriteStrings("New", {{"A", "1"}, {"B", "2"}}));
+  EXPECT_EQ(ReadAll(path).substr(ReadAll(path).size() - 14), "[New]\nA=1\nB=2\n");
+  // None of them reaches a file that cannot be written.
+  const std::string folder = (dir.path() + "/folder").toStdString();
+  QDir().mkpath(QString::fromStdString(folder));
+  EXPECT_FALSE(tk::ProfileFile(folder).WriteStrings("Options", {{"Language", "4"}, {"Music", "0"}}));
+  EXPECT_TRUE(QDir(QString::fromStdString(folder)).isEmpty());
+}
+
 TEST_F(Profile, WritingCreatesFolderFileAndSectionAndKeepsLineEndings) {
   const std::string nested = (dir.path() + "/a/b/TAMIRO.INI").toStdString();
   tk::ProfileFile file(nested);
