@@ -24,12 +24,12 @@ void ReadSettings() {
   Capital = ReadInteger(file, "Capital", 0) == 1;
 }
 
-void WriteSettings() {
-  tk::ProfileFile file(tk::SettingsFilePath());
-  file.WriteString(kSettingsSection, "Language", std::to_string(Language));
-  file.WriteString(kSettingsSection, "Music", Music ? "1" : "0");
-  file.WriteString(kSettingsSection, "Sounds", Sounds ? "1" : "0");
-  file.WriteString(kSettingsSection, "Capital", Capital ? "1" : "0");
+bool WriteSettings() {
+  return tk::ProfileFile(tk::SettingsFilePath())
+      .WriteStrings(kSettingsSection, {{"Language", std::to_string(Language)},
+                                       {"Music", Music ? "1" : "0"},
+                                       {"Sounds", Sounds ? "1" : "0"},
+                                       {"Capital", Capital ? "1" : "0"}});
 }
 
 }  // namespace tamiro

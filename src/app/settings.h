@@ -17,7 +17,9 @@ inline constexpr const char* kSettingsSection = "Options";
 // (language 1, music and sounds on, capitals off); a language outside 1..18
 // becomes 2; a value that is not a number gives the default.
 void ReadSettings();
-// Writes the four keys, in the order Language, Music, Sounds, Capital.
-void WriteSettings();
+// Writes the four keys, in the order Language, Music, Sounds, Capital, in one
+// replacement of the file that keeps its other lines. False when the file
+// cannot be written; it then stays as it was.
+bool WriteSettings();
 
 }  // namespace tamiro
