@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <ctime>
 #include <vector>
 
 #include "app/main_menu.h"
@@ -15,18 +14,6 @@
 #include "exercises/hangman/hangman_form.h"
 #include "toolkit/application.h"
 #include "toolkit/profile.h"
-
-namespace {
-
-// The processor time of this thread, in milliseconds: what the redraw costs
-// when other programs share the processor.
-double ThreadMs() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
   QTemporaryDir temp;
@@ -58,10 +45,10 @@ int main(int argc, char* argv[]) {
     for (int p = 1; p <= hm::kLetterFlags; ++p) hm::LetterUsed[static_cast<std::size_t>(p)] = (p * 3 + i) % 4 == 0;
     QElapsedTimer t;
     t.start();
-    const double cpu = ThreadMs();
+    const double cpu = bench::ThreadMs();
     form->Redraw();
     const double ms = t.nsecsElapsed() / 1e6;
-    processor.push_back(ThreadMs() - cpu);
+    processor.push_back(bench::ThreadMs() - cpu);
     all.push_back(ms);
     if (length > 10) long_words.push_back(ms);
   }

@@ -1,7 +1,8 @@
 // How long the memory exercises take to deal and draw a board, and to turn a
 // card with its refreshes of the display, on a 1920 x 1080 screen: median and
 // worst of 1000 deals on each of the six board sizes, and of 1000 card turns
-// on the largest board of each exercise.
+// on the largest board of each exercise, in elapsed time and in this
+// thread's processor time.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,13 +21,24 @@ namespace {
 
 namespace memory = tamiro::memory;
 
-template <class F>
-double Time(F work) {
-  QElapsedTimer t;
-  t.start();
-  work();
-  return t.nsecsElapsed() / 1e6;
-}
+// Elapsed and processor time of each piece of work, in milliseconds.
+struct Timings {
+  std::vector<double> elapsed, processor;
+
+  template <class F>
+  void Time(F work) {
+    QElapsedTimer t;
+    t.start();
+    const double cpu = bench::ThreadMs();
+    work();
+    elapsed.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    processor.push_back(bench::ThreadMs() - cpu);
+  }
+  void Report(const std::string& name) const {
+    bench::Report(name.c_str(), elapsed);
+    bench::Report((name + ", cpu").c_str(), processor);
+  }
+};
 
 void ChooseSize(tamiro::TfrmOvMemory* form, int button) {
   if (button == 1) form->imgCards1Click();
@@ -55,32 +67,28 @@ int main(int argc, char* argv[]) {
     tamiro::TfrmOvMemory* form = tamiro::frmOvMemory;
     for (int button = 1; button <= 3; ++button) {
       ChooseSize(form, button);
-      std::vector<double> deals;
+      Timings deals;
       // imgStartClick is the deal and the drawing of the board (and a click
       // sound); no game is in progress, so nothing is asked.
-      for (int n = 0; n < 1000; ++n) deals.push_back(Time([&] { form->imgStartClick(); }));
-      const std::string name = "deal+draw, ex. " + std::to_string(exercise) + ", " +
-                               std::to_string(memory::CardCount) + " cards";
-      bench::Report(name.c_str(), deals);
+      for (int n = 0; n < 1000; ++n) deals.Time([&] { form->imgStartClick(); });
+      deals.Report("deal+draw, ex. " + std::to_string(exercise) + ", " + std::to_string(memory::CardCount) + " cards");
     }
     // Turns on the largest board, in a shuffled order, so that misses, turns
     // back and found pairs all come; a won board is dealt again, untimed.
     ChooseSize(form, 1);
     form->imgStartClick();
-    std::vector<double> turns;
+    Timings turns;
     unsigned next = 12345;
-    while (turns.size() < 1000) {
+    while (turns.elapsed.size() < 1000) {
       if (memory::MatchedCards == memory::CardCount) form->imgStartClick();
       next = next * 1103515245u + 12345u;
       int i = static_cast<int>((next >> 16) % static_cast<unsigned>(memory::CardCount));
       while (memory::Cards[static_cast<std::size_t>(i)].FaceUp) i = (i + 1) % memory::CardCount;
       const int x = i % memory::Columns * (memory::CardWidth + 6) + memory::CardWidth / 2;
       const int y = i / memory::Columns * (memory::CardHeight + 6) + memory::CardHeight / 2;
-      turns.push_back(Time([&] { form->Image1MouseDown(tk::MouseButton::Left, 0, x, y); }));
+      turns.Time([&] { form->Image1MouseDown(tk::MouseButton::Left, 0, x, y); });
     }
-    const std::string name = "card turn, ex. " + std::to_string(exercise) + ", " +
-                             std::to_string(memory::CardCount) + " cards";
-    bench::Report(name.c_str(), turns);
+    turns.Report("card turn, ex. " + std::to_string(exercise) + ", " + std::to_string(memory::CardCount) + " cards");
     form->Release();
     tk::Application::ProcessMessages();
   }
