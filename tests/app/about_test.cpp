@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
@@ -161,7 +162,44 @@ TEST_F(About, KeepsItsDesignSizeInTheMiddleAndNothingDrawnLiesUnderItsInputContr
   });
 }
 
+TEST_F(About, TheSevenPicturesHaveTheirCharactersColoursAndHeights) {
+  struct Picture {
+    tk::Label* label;
+    int left, top, code;
+    tk::Colour colour;
+    int height;
+    bool opaque;
+  };
+  const Picture pictures[] = {
+      {about->Label8, 24, 12, 51, 0x00FFFF, 73, false},   {about->Label10, 20, 80, 34, 0x0000FF, 73, false},
+      {about->Label11, 32, 140, 56, 0x80FF80, 73, false}, {about->Label14, 12, 204, 33, 0xFF0000, 73, false},
+      {about->Label15, 24, 276, 37, 0x00FF00, 73, false}, {about->Label13, 408, 108, 36, 0x00FFFF, 73, true},
+      {about->Label17, 416, 184, 75, 0xFFFFFF, 107, false},
+  };
+  for (const Picture& p : pictures) {
+    SCOPED_TRACE(p.label->Name());
+    EXPECT_EQ(p.label->Font.Name, "Tamiro Symbols");
+    EXPECT_EQ(p.label->Caption, std::string(1, static_cast<char>(p.code)));
+    EXPECT_EQ(p.label->FontColour, p.colour);
+    EXPECT_EQ(p.label->BoundsRect().topLeft(), QPoint(p.left, p.top));
+    // The height is the characters' own, the font's height in pixels.
+    const QFont font = tk::ToQFont(p.label->Font);
+    EXPECT_EQ(font.pixelSize(), p.height);
+    EXPECT_EQ(QFontInfo(font).family(), "Tamiro Symbols") << "the font is there";
+    EXPECT_EQ(!p.label->Transparent, p.opaque);
+    // Each picture lies wholly on the form, clear of every text.
+    EXPECT_TRUE(QRect(0, 0, 498, 351).contains(p.label->BoundsRect()));
+    for (tk::Label* text : {about->Label9, about->lblTitle, about->lblVersion, about->lblCreditKinds,
+                            about->lblCredits, about->lblInvitation, about->lblWebAddress})
+      EXPECT_FALSE(text->BoundsRect().intersects(p.label->BoundsRect())) << text->Name();
+  }
+  EXPECT_EQ(about->Label13->Color, 0x000000u);
+}
+
 TEST_F(About, OkWithoutChangesRewritesTheSameSettingsReloadsNothingAndRestartsTheTune) {
+  // The same values as a parent may type them: each key is rewritten in its
+  // own line, as the program writes it.
+  WriteIni("; Tamiro\n[Options]\nlanguage = \"1\"\nMUSIC=1 \nSounds=01\ncapital=0\nZoom=2\n[Window]\nLeft=5\n");
   music->position = 1234;  // where the menu tune stands when the window opens
   Pictures[1].Name = "unchanged";
   effects->log.clear();
