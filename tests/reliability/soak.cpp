@@ -4,6 +4,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -67,7 +68,7 @@ std::string ReferenceAlive(T* form, const char* name) {
 
 const std::vector<SoakForm>& Forms() {
   static const std::vector<SoakForm> forms = {
-      {"frmHuvudmeny", nullptr, nullptr, {{"lblExit", 0.15}, {"lblAbout", 0.5}}},
+      {"frmHuvudmeny", nullptr, nullptr, {{"lblExit", 0.15}, {"lblAbout", 1.5}}},
       {"frmOvMC", [] { return "exercise " + std::to_string(mc::Exercise); },
        [] {
          for (tk::Image* image : mc::AnswerImages)
@@ -97,7 +98,7 @@ const std::vector<SoakForm>& Forms() {
        },
        {{"imgExit", 0.3}, {"imgHelp", 0.3}, {"Image1", 6}}},
       {"frmMessage", nullptr, nullptr, {}},
-      {"frmAbout", nullptr, nullptr, {}},
+      {"frmAbout", nullptr, nullptr, {{"cboLanguage", 4}, {"imgExit", 3}}},
       {"frmHelp", nullptr, nullptr, {}},
   };
   return forms;
@@ -281,6 +282,10 @@ class Driver : public QObject {
       QCoreApplication::postEvent(this, new QEvent(kStepEvent));
       return;
     }
+    // A desktop gives the activation back to the program's window once an
+    // open list has closed; Qt's offscreen screen leaves it with the list.
+    QWidget* window = app.Window();
+    if (!QApplication::activePopupWidget() && !window->isActiveWindow()) window->activateWindow();
     ++depth_;
     const long n = ++result_.events;
     current_.store(n);
@@ -297,6 +302,12 @@ class Driver : public QObject {
       if (endingInputs_ == endingBefore) Fail(std::string("the program ended after a ") + ActionName(action));
     }
     Check(action);
+    // The language changes only when the About form applies a choice (or a
+    // start reads the one saved then).
+    if (Language != language_) {
+      language_ = Language;
+      ++result_.languages[Language];
+    }
     const double ms = (Nanoseconds(cpuClock_) - cpu0) / 1e6;
     result_.slowestEventMs = std::max(result_.slowestEventMs, ms);
     Progress();
@@ -326,6 +337,7 @@ class Driver : public QObject {
     const SoakForm* row = Row(form);
     std::string key = form->Name();
     if (row && row->detail) key += " " + row->detail();
+    if (QApplication::activePopupWidget()) key += ", its list open";
     ++result_.visited[key];
   }
 
@@ -384,6 +396,14 @@ class Driver : public QObject {
     return form->pos() + QPoint(b.left() + Uniform(b.width()), b.top() + Uniform(b.height()));
   }
 
+  // A point of the open list (mostly its rows), in the window's coordinates.
+  std::optional<QPoint> ListPoint() {
+    QWidget* list = QApplication::activePopupWidget();
+    if (!list || list->width() <= 0 || list->height() <= 0) return std::nullopt;
+    const QPoint global = list->mapToGlobal(QPoint(Uniform(list->width()), Uniform(list->height())));
+    return tk::Application::Instance().Window()->mapFromGlobal(global);
+  }
+
   QPoint AnyPoint() {
     const tk::ScreenInfo screen = tk::Screen();
     return QPoint(Uniform(screen.width), Uniform(screen.height));
@@ -394,20 +414,32 @@ class Driver : public QObject {
     return r < 82 ? Qt::LeftButton : r < 96 ? Qt::RightButton : Qt::MiddleButton;
   }
 
-  // Sends a mouse event where the point lies now, as the window system does.
+  // Sends a mouse event where the point lies now, as the window system does:
+  // an open list takes every press and release while it is up (one outside
+  // it closes it), as its grab does on a desktop.
   static void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button) {
     QWidget* window = tk::Application::Instance().Window();
-    QWidget* target = window->childAt(at);
-    if (!target) target = window;
-    const QPointF local = target->mapFrom(window, QPointF(at));
+    const QPoint global = window->mapToGlobal(at);
+    QWidget* top = QApplication::activePopupWidget();
+    if (!top) top = window;
+    const QPoint inTop = top->mapFromGlobal(global);
+    QWidget* target = top->rect().contains(inTop) ? top->childAt(inTop) : nullptr;
+    if (!target) target = top;
+    const QPointF local = target->mapFromGlobal(QPointF(global));
     const Qt::MouseButtons buttons = type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
-    QMouseEvent event(type, local, QPointF(window->mapToGlobal(at)), button, buttons, Qt::NoModifier);
+    QMouseEvent event(type, local, QPointF(global), button, buttons, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &event);
   }
 
+  // Keys go where the window system sends them: to the open list, else to
+  // the control with the focus, else to the program's window, which hands
+  // them to the form on top. A control passes on the keys it leaves.
   static void Key(int key, const QString& text, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget* target = QApplication::activePopupWidget();
+    if (!target) target = QApplication::focusWidget();
+    if (!target) target = tk::Application::Instance().Window();
     QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
-    QCoreApplication::sendEvent(tk::Application::Instance().Window(), &event);
+    QCoreApplication::sendEvent(target, &event);
   }
 
   // Now, or later from the queue (then it may well be handled in the middle
@@ -442,7 +474,10 @@ class Driver : public QObject {
     switch (action) {
       case Action::Click: {
         std::string name;
-        const auto at = ControlPoint(&name);
+        // With a list open, mostly one of its rows.
+        std::optional<QPoint> at;
+        if (QApplication::activePopupWidget() && Chance(85)) at = ListPoint();
+        if (!at) at = ControlPoint(&name);
         if (!at) break;
         const Qt::MouseButton button = AnyButton();
         const QPoint p = *at;
@@ -472,9 +507,11 @@ class Driver : public QObject {
         break;
       }
       case Action::SpecialKey: {
-        static const std::pair<int, char16_t> keys[] = {
-            {Qt::Key_Return, 13}, {Qt::Key_Escape, 27}, {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9}, {Qt::Key_F1, 0}};
-        const auto [key, unit] = keys[Uniform(5)];
+        static const std::pair<int, char16_t> keys[] = {{Qt::Key_Return, 13}, {Qt::Key_Escape, 27},
+                                                         {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9},
+                                                         {Qt::Key_F1, 0},        {Qt::Key_Up, 0},
+                                                         {Qt::Key_Down, 0}};
+        const auto [key, unit] = keys[Uniform(static_cast<int>(std::size(keys)))];
         Send([key = key, unit = unit] { Key(key, unit ? QString(QChar(unit)) : QString()); });
         break;
       }
@@ -535,6 +572,8 @@ class Driver : public QObject {
     if (app.IsBlocked(active)) return Fail("the active form " + active->Name() + " is blocked by a modal form");
     // Modal showings nest: each one open is inside a step that opened it.
     if (VisibleModals() > depth_) return Fail("more modal forms showing than events that opened them");
+    if (VisibleModals() > 0 && active != frmMessage && active != frmAbout)
+      return Fail("a modal form is showing but " + active->Name() + " is the active form");
     if (frmMessage && frmAbout && frmMessage->Visible() && frmAbout->Visible())
       return Fail("the message form and the About form at once");
     for (const SoakForm& row : Forms())
@@ -583,6 +622,7 @@ class Driver : public QObject {
   int depth_ = 0;
   bool done_ = false;
   long endingInputs_ = 0;
+  int language_ = Language;
   QElapsedTimer releasedActive_;
   std::atomic<bool> stop_{false};
   std::atomic<long> current_{0};
@@ -601,9 +641,14 @@ std::vector<std::string> FormsToReach() {
   if (LaunchRain)
     for (int n : {9, 10, 11}) forms.push_back("frmOvRegn exercise " + std::to_string(n));
   if (LaunchHangman) forms.push_back("frmOvHangman");
-  if (LaunchMemory)
-    for (const char* form : {"frmOvMemory exercise 7", "frmOvMemory exercise 8", "frmMessage"}) forms.push_back(form);
-  if (ShowAboutForm) forms.push_back("frmAbout");
+  if (LaunchMemory) {
+    // Both games in each of their sizes.
+    for (const char* size : {"7, 16", "7, 24", "7, 36", "8, 12", "8, 18", "8, 28"})
+      forms.push_back("frmOvMemory exercise " + std::string(size) + " cards");
+    forms.push_back("frmMessage");
+  }
+  if (ShowAboutForm)
+    for (const char* form : {"frmAbout", "frmAbout, its list open"}) forms.push_back(form);
   return forms;
 }
 
@@ -628,6 +673,14 @@ SoakResult RunSoak(std::uint64_t seed, long events) {
     if (kind == tk::MediaKind::Music) g_music = player.get();
     return player;
   });
+  // The run goes by far faster than a child does: the letters typed into a
+  // list each start a search of their own, and a release on an open list
+  // picks a row however soon it follows the opening, as they do at a
+  // child's pace.
+  const int keyboardInterval = QApplication::keyboardInputInterval();
+  const int doubleClickInterval = QApplication::doubleClickInterval();
+  QApplication::setKeyboardInputInterval(0);
+  QApplication::setDoubleClickInterval(0);
   Language = 1;
   Music = Sounds = true;
   Capital = false;
@@ -647,6 +700,8 @@ SoakResult RunSoak(std::uint64_t seed, long events) {
   tk::SetSettingsFileOverride(std::nullopt);
   tk::SetExecutablePathOverride(std::nullopt);
   tk::SetOpenUrlHook(nullptr);
+  QApplication::setKeyboardInputInterval(keyboardInterval);
+  QApplication::setDoubleClickInterval(doubleClickInterval);
   std::remove(settings.c_str());
   return result;
 }

@@ -22,6 +22,7 @@ struct SoakResult {
   double seconds = 0;         // wall time of the run
   long starts = 0;            // program starts (the menu's Exit ends one)
   std::map<std::string, long> visited;  // events handled per form (and exercise)
+  std::map<int, long> languages;        // changes of the language, by the language changed to
   std::vector<std::string> failures;    // "seed S, event N: what went wrong"
   long residentStartKb = 0, residentEndKb = 0;
   double slowestEventMs = 0;  // CPU time of the slowest event

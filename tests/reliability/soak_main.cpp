@@ -35,6 +35,9 @@ int main(int argc, char** argv) {
   std::printf("resident memory: %ld kB at the start, %ld kB at the end\n", r.residentStartKb, r.residentEndKb);
   std::printf("forms visited (events while on top):\n");
   for (const auto& [form, count] : r.visited) std::printf("  %-40s %ld\n", form.c_str(), count);
+  std::printf("language changes (through the About form):");
+  for (const auto& [language, count] : r.languages) std::printf(" %d:%ld", language, count);
+  std::printf("\n");
   std::printf("%zu failures\n", r.failures.size());
   for (const std::string& f : r.failures) std::printf("  %s\n", f.c_str());
   return r.failures.empty() ? 0 : 1;

@@ -1,6 +1,7 @@
 // Twenty thousand random events of a child on the whole program: no
-// failure, no hang, and every form reached. TAMIRO_SOAK_SEED replays another
-// seed; a failure names its seed and event.
+// failure, no hang, every form reached, and the language changed in the
+// About form. TAMIRO_SOAK_SEED replays another seed; a failure names its seed
+// and event.
 
 #include <gtest/gtest.h>
 
@@ -21,4 +22,6 @@ TEST(Soak, TwentyThousandRandomEventsReachEveryFormAndBreakNothing) {
     EXPECT_GT(events, 0) << form << " was never reached (seed " << seed << ")";
   }
   EXPECT_GT(result.starts, 1) << "the menu's Exit was never reached";
+  // Languages chosen in the About form's list and applied with its OK.
+  EXPECT_GE(result.languages.size(), 3u) << "the language changed to fewer than three others (seed " << seed << ")";
 }
