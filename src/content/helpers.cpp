@@ -162,19 +162,23 @@ double Random() {
 
 int RandomIn(int low, int count) { return static_cast<int>(std::trunc(Random() * count)) + low; }
 
+// Draws of one value before PickDistinctRandom looks for a free one in turn.
+constexpr int kDrawsBeforeScan = 1000;
+
 void PickDistinctRandom(int* values, int count, int excluded, int low, int high) {
   Randomize();
   if (count <= 0) return;
   const int available = std::max(0, high - low) - (excluded >= low && excluded < high ? 1 : 0);
   const int distinct = std::min(count, available);
+  const int range = high - low;
   for (int i = 0; i < distinct; ++i) {
-    int v;
-    bool clash;
-    do {
-      v = RandomIn(low, high - low);
-      clash = v == excluded;
-      for (int j = 0; j < i && !clash; ++j) clash = values[j] == v;
-    } while (clash);
+    const auto taken = [&](int v) { return v == excluded || std::find(values, values + i, v) != values + i; };
+    // Random draws as long as a child would wait, then the first free value
+    // after the last draw, round the range: a free value exists, so the
+    // search ends whatever the generator gives.
+    int v = RandomIn(low, range);
+    for (int draw = 1; draw < kDrawsBeforeScan && taken(v); ++draw) v = RandomIn(low, range);
+    for (int k = 0; k < range && taken(v); ++k) v = low + (v - low + 1) % range;
     values[i] = v;
   }
   // Fewer values than asked for: the rest stay empty.

@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <set>
+#include <vector>
 
 #include "app/settings.h"
 #include "content/content_tables.h"
@@ -169,6 +170,18 @@ TEST_F(Helpers, PickDistinctRandomGivesDistinctValuesAndNeverHangs) {
   for (int x : none) EXPECT_EQ(x, kNoValue);
   PickDistinctRandom(none, 4, 0, 5, 5);
   for (int x : none) EXPECT_EQ(x, kNoValue);
+
+  // Every value of a wide range, where the last ones are seldom drawn and
+  // are found by looking in turn: each once, and the excluded one never.
+  std::vector<int> all(2999);
+  for (clock = 0; clock < 3; ++clock) {
+    PickDistinctRandom(all.data(), 2999, 1500, 0, 3000);
+    std::set<int> values(all.begin(), all.end());
+    EXPECT_EQ(values.size(), 2999u);
+    EXPECT_EQ(*values.begin(), 0);
+    EXPECT_EQ(*values.rbegin(), 2999);
+    EXPECT_EQ(values.count(1500), 0u);
+  }
 }
 
 TEST_F(Helpers, MusicFollowsTheSettingAndTheLoopFlag) {
