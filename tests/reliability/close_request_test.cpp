@@ -7,15 +7,20 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
 #include <algorithm>
 
+#include "app/about.h"
 #include "app/main_menu.h"
+#include "app/settings.h"
 #include "content/message_form.h"
 #include "exercises/memory/memory_form.h"
 #include "reliability/whole_program.h"
 #include "support/fake_player.h"
 #include "support/test_support.h"
 #include "toolkit/application.h"
+#include "toolkit/input_controls.h"
 #include "toolkit/media.h"
 
 using namespace tamiro;
@@ -150,6 +155,49 @@ TEST_F(CloseRequest, TheMessageFormAnswersAsItsSecondButtonAndTheGameGoesOn) {
   reliability::Click(form->imgStart);
   EXPECT_EQ(memory::MatchedCards, 0) << "a new game";
   EXPECT_EQ(app.ActiveForm(), form);
+}
+
+TEST_F(CloseRequest, TheAboutFormForgetsItsChanges) {
+  auto& app = tk::Application::Instance();
+  ASSERT_NE(frmAbout, nullptr);
+  const std::string settings = copy->File("TAMIRO.INI");
+  for (bool byKey : {true, false}) {
+    SCOPED_TRACE(byKey ? "Alt+F4" : "the window's close request");
+    QFile::remove(QString::fromStdString(settings));
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+      ran = true;
+      ASSERT_TRUE(frmAbout->Visible());
+      tk::ComboBox& list = *frmAbout->cboLanguage;
+      list.SetItemIndex((list.ItemIndex() + 5) % list.Count());
+      frmAbout->chkMusic->SetChecked(false);
+      frmAbout->chkCapital->SetChecked(true);
+      effects->log.clear();
+      if (byKey) {
+        // The key goes to the language list, which has the focus, and on to
+        // the window.
+        testing_support::PressKey(testing_support::KeyTarget(), Qt::Key_F4, QString(), Qt::AltModifier);
+      } else {
+        AskToClose(false);
+      }
+      // The showing ends once this handler is done.
+      if (frmAbout->ModalResult() == tk::mrNone) {
+        ADD_FAILURE() << "the close request left the About form open";
+        frmAbout->Close();
+      }
+    });
+    reliability::Click(frmHuvudmeny->lblAbout);
+    ASSERT_TRUE(ran) << "the About form did not open";
+    EXPECT_FALSE(frmAbout->Visible());
+    EXPECT_EQ(frmAbout->ModalResult(), tk::mrCancel);
+    EXPECT_EQ(Language, 1);
+    EXPECT_TRUE(Music);
+    EXPECT_FALSE(Capital);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(settings))) << "the settings were written";
+    EXPECT_TRUE(NoClick());
+    EXPECT_EQ(app.ActiveForm(), frmHuvudmeny);
+    EXPECT_FALSE(app.Terminated());
+  }
 }
 
 TEST_F(CloseRequest, OnTheMenuItEndsTheProgram) {
