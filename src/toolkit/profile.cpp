@@ -32,13 +32,18 @@ struct Lines {
   // The file's own line ending (that of its first line); files the program
   // creates, and files without one, get CRLF, as the desktop writes them.
   std::string eol = "\r\n";
+  // False when a file is there but could not be read.
+  bool readable = true;
 };
 
 // Lines end in CRLF, LF or a bare CR, in any mixture.
 Lines ReadLines(const std::string& path) {
   Lines result;
   QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) return result;
+  if (!file.open(QIODevice::ReadOnly)) {
+    result.readable = !file.exists();
+    return result;
+  }
   const QByteArray data = file.readAll();
   const std::string text(data.constData(), static_cast<std::size_t>(data.size()));
   bool first = true;
@@ -155,6 +160,9 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
 bool ProfileFile::WriteStrings(const std::string& section,
                                const std::vector<std::pair<std::string, std::string>>& entries) {
   Lines file = ReadLines(path_);
+  // A file that is there but cannot be read is not replaced by one holding
+  // only these keys: the lines it keeps would be lost.
+  if (!file.readable) return false;
   for (const auto& [key, value] : entries) SetEntry(file.lines, section, key, value);
 
   const QString qpath = QString::fromStdString(path_);

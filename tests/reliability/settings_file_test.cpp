@@ -171,6 +171,21 @@ TEST_F(SettingsFile, AFailedWriteLeavesTheOldFileByteForByte) {
   ::chmod(dir.path().toLocal8Bit().constData(), 0755);
   EXPECT_EQ(ReadAll(path), old);
 
+  // A file the program may write but not read, in a folder it may write in:
+  // replacing it would keep only the program's own keys.
+  ::chmod(path.c_str(), 0222);
+  ::chmod(dir.path().toLocal8Bit().constData(), 0777);
+  EXPECT_EQ(InChild(
+                [] {
+                  Write(true);
+                  return 0;
+                },
+                true),
+            0);
+  ::chmod(dir.path().toLocal8Bit().constData(), 0755);
+  ::chmod(path.c_str(), 0644);
+  EXPECT_EQ(ReadAll(path), old);
+
   // A full disk: no more than 4 kB may be written.
   EXPECT_EQ(InChild(
                 [] {
