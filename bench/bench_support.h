@@ -7,11 +7,15 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <string>
 #include <vector>
 
+#include "app/main_menu.h"
+#include "app/startup.h"
+#include "toolkit/application.h"
 #include "toolkit/platform.h"
 #include "toolkit/profile.h"
 
@@ -38,6 +42,18 @@ inline void UseProgramFiles(const QTemporaryDir& temp) {
   tk::SetSettingsFileOverride(temp.filePath("TAMIRO.INI").toStdString());
   tk::ProfileFile(temp.filePath("TAMIRO.INI").toStdString()).WriteString("Options", "Music", "0");
   tk::SetMessageBoxHook([](const tk::MessageRequest& r) { std::fprintf(stderr, "message: %s\n", r.text.c_str()); });
+}
+
+// The program's forms as start-up makes them and the menu showing, on a clock
+// that moves a tenth of a millisecond at every reading. With onScreen the
+// window is shown, so that every refresh really paints.
+inline void StartProgram(bool onScreen) {
+  static std::int64_t clock = 0;
+  tk::SetClockOverride([] { return clock += 104729; });
+  tamiro::PrepareFonts();
+  tamiro::CreateApplicationForms();
+  if (onScreen) tk::Application::Instance().Window()->show();
+  tamiro::frmHuvudmeny->Show();
 }
 
 // The processor time of this thread, in milliseconds: what a piece of work

@@ -21,11 +21,7 @@ int main(int argc, char* argv[]) {
   QApplication qapp(argc, argv);
   bench::UseProgramFiles(temp);
   tk::ProfileFile(temp.filePath("TAMIRO.INI").toStdString()).WriteString("Options", "Sounds", "0");
-
-  tamiro::PrepareFonts();
-  tamiro::CreateApplicationForms();
-  tk::Application::Instance().Window()->show();
-  tamiro::frmHuvudmeny->Show();
+  bench::StartProgram(true);
   tamiro::LaunchHangman(tamiro::frmHuvudmeny, 0);
   tamiro::TfrmOvHangman* form = tamiro::frmOvHangman;
   namespace hm = tamiro::hangman;

@@ -53,14 +53,7 @@ int main(int argc, char* argv[]) {
   bench::UseOffscreenScreen(temp, 1920, 1080);
   QApplication qapp(argc, argv);
   bench::UseProgramFiles(temp);
-  std::int64_t clock = 0;
-  tk::SetClockOverride([&] { return clock += 104729; });
-
-  tamiro::PrepareFonts();
-  tamiro::CreateApplicationForms();
-  // The window is on the screen, so that every refresh really paints.
-  tk::Application::Instance().Window()->show();
-  tamiro::frmHuvudmeny->Show();
+  bench::StartProgram(true);
 
   for (int exercise : {7, 8}) {
     tamiro::LaunchMemory(tamiro::frmHuvudmeny, exercise);

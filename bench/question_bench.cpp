@@ -19,12 +19,7 @@ int main(int argc, char* argv[]) {
   bench::UseOffscreenScreen(temp, 1920, 1080);
   QApplication qapp(argc, argv);
   bench::UseProgramFiles(temp);
-  std::int64_t clock = 0;
-  tk::SetClockOverride([&] { return clock += 104729; });
-
-  tamiro::PrepareFonts();
-  tamiro::CreateApplicationForms();
-  tamiro::frmHuvudmeny->Show();
+  bench::StartProgram(false);
   const char* names[] = {"", "1 counting", "2 addition", "3 subtraction", "4 multiplication", "5 first letter",
                          "6 choose the picture"};
   for (int exercise = 1; exercise <= 6; ++exercise) {

@@ -71,15 +71,7 @@ int RunOneSize(int width, int height, int argc, char* argv[]) {
   QApplication qapp(argc, argv);
   bench::UseProgramFiles(temp);
   tk::ProfileFile(temp.filePath("TAMIRO.INI").toStdString()).WriteString("Options", "Sounds", "0");
-  std::int64_t clock = 0;
-  tk::SetClockOverride([&] { return clock += 104729; });
-
-  tamiro::PrepareFonts();
-  tamiro::CreateApplicationForms();
-  auto& app = tk::Application::Instance();
-  QWidget* window = app.Window();
-  window->show();
-  tamiro::frmHuvudmeny->Show();
+  bench::StartProgram(true);
   tk::Application::ProcessMessages();
 
   PaintMeter meter;
@@ -137,7 +129,7 @@ int RunOneSize(int width, int height, int argc, char* argv[]) {
     tk::Application::ProcessMessages();
   }
   qapp.removeEventFilter(&meter);
-  app.Shutdown();
+  tk::Application::Instance().Shutdown();
   return 0;
 }
 

@@ -11,10 +11,10 @@ namespace tamiro {
 
 TfrmAbout* frmAbout = nullptr;
 
+using namespace tk::colours;
+
 namespace {
 
-constexpr tk::Colour kWhite = 0xFFFFFF;
-constexpr tk::Colour kBlack = 0x000000;
 constexpr const char* kSymbols = "Tamiro Symbols";
 constexpr char kEscape = 27;
 

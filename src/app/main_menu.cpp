@@ -27,6 +27,8 @@ ExerciseLauncher LaunchRain;
 ExerciseLauncher LaunchHangman;
 std::function<void()> ShowAboutForm;
 
+using namespace tk::colours;
+
 namespace {
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -49,9 +51,6 @@ bool FontInstalled(const std::string& family) {
 }
 
 namespace {
-
-constexpr tk::Colour kGrey = 0x808080;
-constexpr tk::Colour kRed = 0x0000FF;
 
 tk::Shape* TileShape(tk::Form* form, const std::string& name, int left, int top, int width, int height) {
   auto* shape = new tk::Shape(form, name, left, top, width, height);

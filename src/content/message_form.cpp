@@ -7,8 +7,9 @@ namespace tamiro {
 
 TfrmMessage* frmMessage = nullptr;
 
+using namespace tk::colours;
+
 namespace {
-constexpr tk::Colour kWhite = 0xFFFFFF;
 constexpr char kEscape = 27;
 constexpr int kButtonFontSize = 16;  // the form is not scaled, nor are its sizes
 }  // namespace

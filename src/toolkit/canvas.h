@@ -18,6 +18,18 @@ namespace tk {
 // Colours are 0x00BBGGRR (red in the low byte). Bit 25, the palette-relative
 // flag, makes no difference on a true-colour display and is ignored.
 using Colour = std::uint32_t;
+
+// The named colours the forms use.
+namespace colours {
+inline constexpr Colour kBlack = 0x000000;
+inline constexpr Colour kWhite = 0xFFFFFF;
+inline constexpr Colour kGrey = 0x808080;
+inline constexpr Colour kDarkGrey = 0x404040;
+inline constexpr Colour kSilver = 0xC0C0C0;
+inline constexpr Colour kNavy = 0x800000;
+inline constexpr Colour kRed = 0x0000FF;
+inline constexpr Colour kLightYellow = 0x80FFFF;
+}  // namespace colours
 QColor ToQColor(Colour colour);
 
 enum FontStyle : int { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };

@@ -152,6 +152,22 @@ void Write(bool second) {
   Capital = second;
   WriteSettings();
 }
+
+// Writes the second set as a user without privileges, with the file and its
+// folder in those modes, then gives both back to their owner.
+void WriteUnprivileged(const char* file, mode_t fileMode, const char* folder, mode_t folderMode) {
+  ::chmod(file, fileMode);
+  ::chmod(folder, folderMode);
+  const int code = InChild(
+      [] {
+        Write(true);
+        return 0;
+      },
+      true);
+  ::chmod(folder, 0755);
+  ::chmod(file, 0644);
+  EXPECT_EQ(code, 0);
+}
 }  // namespace
 
 TEST_F(SettingsFile, AFailedWriteLeavesTheOldFileByteForByte) {
@@ -159,31 +175,12 @@ TEST_F(SettingsFile, AFailedWriteLeavesTheOldFileByteForByte) {
   const std::string old = "; notes\r\n[Options]\r\nLanguage=5\r\nMusic=1\r\nNote=" + std::string(200000, 'n') + "\r\n";
   // A folder the program may not write in.
   WriteAll(path, old);
-  ::chmod(path.c_str(), 0644);
-  ::chmod(dir.path().toLocal8Bit().constData(), 0555);
-  EXPECT_EQ(InChild(
-                [] {
-                  Write(true);
-                  return 0;
-                },
-                true),
-            0);
-  ::chmod(dir.path().toLocal8Bit().constData(), 0755);
+  WriteUnprivileged(path.c_str(), 0644, dir.path().toLocal8Bit().constData(), 0555);
   EXPECT_EQ(ReadAll(path), old);
 
   // A file the program may write but not read, in a folder it may write in:
   // replacing it would keep only the program's own keys.
-  ::chmod(path.c_str(), 0222);
-  ::chmod(dir.path().toLocal8Bit().constData(), 0777);
-  EXPECT_EQ(InChild(
-                [] {
-                  Write(true);
-                  return 0;
-                },
-                true),
-            0);
-  ::chmod(dir.path().toLocal8Bit().constData(), 0755);
-  ::chmod(path.c_str(), 0644);
+  WriteUnprivileged(path.c_str(), 0222, dir.path().toLocal8Bit().constData(), 0777);
   EXPECT_EQ(ReadAll(path), old);
 
   // A full disk: no more than 4 kB may be written.

@@ -29,12 +29,10 @@ bool ShownFromStart(char c) { return c == ' ' || c == '\'' || c == ',' || c == '
 
 using namespace hangman;
 
+using namespace tk::colours;
+
 namespace {
 
-constexpr tk::Colour kWhite = 0xFFFFFF;
-constexpr tk::Colour kGrey = 0x808080;
-constexpr tk::Colour kDarkGrey = 0x404040;
-constexpr tk::Colour kLightYellow = 0x80FFFF;
 constexpr char kHappyFace = static_cast<char>(0xFE);
 constexpr char kSadFace = static_cast<char>(0xFF);
 

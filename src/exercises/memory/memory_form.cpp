@@ -27,13 +27,11 @@ int Turns = 0;
 
 using namespace memory;
 
+using namespace tk::colours;
+
 namespace {
 
-constexpr tk::Colour kWhite = 0xFFFFFF;
-constexpr tk::Colour kNavy = 0x800000;
-constexpr tk::Colour kGrey = 0x808080;
 constexpr tk::Colour kFaceDown = 0x02202020;
-constexpr tk::Colour kSilver = 0xC0C0C0;
 constexpr int kGap = 6;  // pixels between cards
 constexpr std::size_t kCaptionLength = 53;
 

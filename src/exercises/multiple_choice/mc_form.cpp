@@ -36,9 +36,9 @@ std::string AnswerWord;
 
 using namespace mc;
 
+using namespace tk::colours;
+
 namespace {
-constexpr tk::Colour kWhite = 0xFFFFFF;
-constexpr tk::Colour kNavy = 0x800000;
 constexpr char kRightMark = static_cast<char>(254);
 constexpr char kWrongMark = static_cast<char>(255);
 }  // namespace

@@ -14,9 +14,9 @@ namespace tamiro {
 
 using namespace mc;
 
-namespace {
+using namespace tk::colours;
 
-constexpr tk::Colour kWhite = 0xFFFFFF;
+namespace {
 
 int Trunc(double v) { return static_cast<int>(std::trunc(v)); }
 

@@ -31,8 +31,9 @@ std::string Alphabet() {
 
 using namespace rain;
 
+using namespace tk::colours;
+
 namespace {
-constexpr tk::Colour kWhite = 0xFFFFFF;
 constexpr int kLetterRain = 9;
 constexpr int kSumRain = 10;
 constexpr int kAbcRain = 11;
