@@ -28,21 +28,11 @@ ProgramCopy::ProgramCopy() {
     // The assets only: the executable and the audio module stay where they
     // were built.
     if (relative == "tamiro" || relative.endsWith(".so")) continue;
-    const QString target = dir_.filePath(relative);
+    const QString target = QString::fromStdString(File(relative.toStdString()));
     QDir().mkpath(QFileInfo(target).absolutePath());
     QFile::copy(source, target);
   }
-  tk::SetExecutablePathOverride(File("tamiro"));
-  tk::SetSettingsFileOverride(File("TAMIRO.INI"));
 }
-
-ProgramCopy::~ProgramCopy() {
-  tk::SetExecutablePathOverride(std::nullopt);
-  tk::SetSettingsFileOverride(std::nullopt);
-}
-
-std::string ProgramCopy::Path() const { return dir_.path().toStdString(); }
-std::string ProgramCopy::File(const std::string& name) const { return Path() + "/" + name; }
 
 const char* ProgramCopy::Name(Damage damage) {
   switch (damage) {

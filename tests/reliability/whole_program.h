@@ -3,11 +3,11 @@
 // break or replace the files it relies on, and a tour that opens every form
 // the menu can start and plays it a little.
 
-#include <QTemporaryDir>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "support/test_support.h"
 #include "toolkit/forms.h"
 #include "toolkit/platform.h"
 
@@ -15,20 +15,14 @@ namespace reliability {
 
 // A copy of the built program's assets in a folder of its own; the
 // executable path and the settings file point into it while it lives.
-class ProgramCopy {
+class ProgramCopy : public testing_support::ProgramDir {
  public:
   ProgramCopy();
-  ~ProgramCopy();
-  std::string Path() const;
-  std::string File(const std::string& name) const;
 
   // Ways a file can be broken after a bad copy.
   enum class Damage { Missing, Empty, Truncated, RandomBytes };
   static const char* Name(Damage damage);
   void Break(const std::string& name, Damage damage, unsigned seed = 1) const;
-
- private:
-  QTemporaryDir dir_;
 };
 
 // Starts the program as the entry point does (fonts, the three forms, the
