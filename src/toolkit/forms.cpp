@@ -58,7 +58,7 @@ void Control::SetBounds(int left, int top, int width, int height) {
   top_ = top;
   width_ = std::max(0, width);
   height_ = std::max(0, height);
-  if (Form* form = OwnerForm()) form->update(old.united(BoundsRect()));
+  if (Form* form = OwnerForm()) form->MarkChanged(old.united(BoundsRect()));
 }
 
 void Control::SetVisible(bool visible) {
@@ -68,7 +68,7 @@ void Control::SetVisible(bool visible) {
 }
 
 void Control::Invalidate() {
-  if (Form* form = OwnerForm()) form->update(BoundsRect());
+  if (Form* form = OwnerForm()) form->MarkChanged(BoundsRect());
 }
 
 // ---- Image ------------------------------------------------------------------
@@ -85,7 +85,8 @@ tk::Canvas& Image::Canvas() {
     canvas_ = std::make_unique<tk::Canvas>(Width(), Height(), dpr);
     // What is drawn repaints only the part of the control it changed.
     canvas_->OnChanged = [this](const QRect& area) {
-      if (Form* f = OwnerForm(); f && Visible()) f->update(area.translated(Left(), Top()).intersected(BoundsRect()));
+      if (Form* f = OwnerForm(); f && Visible())
+        f->MarkChanged(area.translated(Left(), Top()).intersected(BoundsRect()));
     };
   }
   return *canvas_;
@@ -362,9 +363,20 @@ void Form::CentreOnScreen() {
 tk::Canvas& Form::Canvas() {
   if (!surface_) {
     surface_ = std::make_unique<tk::Canvas>(width(), height(), devicePixelRatioF());
-    surface_->OnChanged = [this](const QRect& area) { update(area); };
+    surface_->OnChanged = [this](const QRect& area) { MarkChanged(area); };
   }
   return *surface_;
+}
+
+void Form::MarkChanged(const QRect& area) {
+  // A hidden form is painted whole when it shows.
+  if (!isVisible()) return;
+  changed_ += area;
+  update(area);
+}
+
+void Form::PaintChanges() {
+  if (!changed_.isEmpty()) repaint(changed_);
 }
 
 void Form::resizeEvent(QResizeEvent*) {
@@ -590,6 +602,7 @@ bool Form::event(QEvent* event) {
 void Form::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QRect dirty = event->rect();
+  changed_ -= event->region();
   painter.fillRect(dirty, ToQColor(Color));
   if (surface_) surface_->PaintTo(painter, 0, 0, dirty);
   // Only the controls that lie in the part to repaint.

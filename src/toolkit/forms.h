@@ -247,6 +247,13 @@ class Form : public QWidget, public Component {
 
   // The form's own drawing surface, beneath its controls.
   tk::Canvas& Canvas();
+  // Marks a part of the form as changed: it is repainted with the next
+  // paint, or at once by PaintChanges.
+  void MarkChanged(const QRect& area);
+  // Paints now every part marked as changed since the form was last painted
+  // there, without waiting for the event loop (a refresh in the middle of
+  // a handler).
+  void PaintChanges();
 
   NotifyHandler OnCreate;
   NotifyHandler OnShow;
@@ -283,6 +290,7 @@ class Form : public QWidget, public Component {
   void WakeModalLoop();
   QEventLoop* modalLoop_ = nullptr;
   std::unique_ptr<tk::Canvas> surface_;
+  QRegion changed_;  // marked, not yet painted
   Control* pressed_ = nullptr;
   bool pressedForm_ = false;
   MouseButton pressedButton_ = MouseButton::Left;

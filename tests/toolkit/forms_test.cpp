@@ -445,6 +445,18 @@ TEST_F(Forms, DrawingRepaintsOnlyTheRectangleItChanged) {
   const QImage shot = form->grab().toImage();
   EXPECT_EQ(shot.pixelColor(310, 140), QColor(255, 255, 255));
   EXPECT_EQ(shot.pixelColor(310, 170), QColor(0, 0, 0));
+
+  // A refresh inside a handler paints what was drawn at once, before any
+  // event is handled, and once only.
+  recorder.painted = QRegion();
+  canvas.FillRect(0, 0, 10, 10);
+  form->Canvas().FillRect(20, 30, 40, 50);
+  form->PaintChanges();
+  EXPECT_EQ(recorder.painted, QRegion(100, 200, 10, 10) + QRegion(20, 30, 20, 20));
+  recorder.painted = QRegion();
+  form->PaintChanges();
+  EXPECT_TRUE(recorder.painted.isEmpty());
+  EXPECT_TRUE(repainted().isEmpty()) << "painted again by the event loop";
   form->removeEventFilter(&recorder);
 }
 

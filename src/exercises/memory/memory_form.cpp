@@ -250,8 +250,6 @@ void TfrmOvMemory::DrawCard(int i) {
     canvas.Pen = {kGrey, 1, false};
   }
   canvas.Rectangle(x1, y1, x2, y2);
-  // The wide frame of a found pair reaches a pixel beyond the cell.
-  drawn_ += QRect(x1 - 1, y1 - 1, CardWidth + 2, CardHeight + 2).translated(Image1->Left(), Image1->Top());
   if (!card.FaceUp) return;
   const int cx = x1 + CardWidth / 2, cy = y1 + CardHeight / 2;
   if (card.IsWord) {
@@ -267,14 +265,12 @@ void TfrmOvMemory::ShowScore() {
   tk::Canvas& canvas = imgScore->Canvas();
   canvas.Brush = {0, false};
   canvas.FillRect(0, 0, imgScore->Width(), imgScore->Height());
-  drawn_ += imgScore->BoundsRect();
   DrawTextCentred(imgScore->Width() / 2, imgScore->Height() / 2, *imgScore, std::to_string(Turns), kWhite, ExerciseFont,
                   LargeFontSize / 2);
 }
 
 void TfrmOvMemory::RefreshDisplay() {
-  repaint(drawn_);
-  drawn_ = QRegion();
+  PaintChanges();
   tk::Application::ProcessMessages();
 }
 

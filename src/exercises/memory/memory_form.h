@@ -6,7 +6,6 @@
 // counted, and music plays when every pair is found. Each exercise has three
 // board sizes.
 
-#include <QRegion>
 #include <array>
 #include <deque>
 #include <functional>
@@ -65,7 +64,6 @@ class TfrmOvMemory : public tk::Form {
   // Paints the cards and the score drawn since the last refresh now, then
   // lets pending events be handled.
   void RefreshDisplay();
-  QRegion drawn_;
   // Runs one piece of play (a start, a deal, a card turn). One that arrives
   // while another is under way (from events handled during a refresh) waits
   // until that one is done, so that the turn state is never changed halfway.
