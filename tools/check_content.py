@@ -31,8 +31,6 @@ MAX_STRING = 50
 HANGMAN_MIN, HANGMAN_MAX = 100, 200
 SHORT_WORD_SHARE = 0.8
 
-CEDILLA_TO_COMMA = str.maketrans("ŞşŢţ", "ȘșȚț")
-
 
 # The languages whose "how many" agrees with the noun. Their counting forms
 # carry the question word themselves ("Quanti gatti", "Quante mele"), and
@@ -520,8 +518,8 @@ class LanguageCheck:
         """The word as the checker should see it."""
         if self.lang.number == 15:
             word = word.replace("’", "'")
-        if self.lang.number == 13 and self.romanian_comma:
-            word = word.translate(CEDILLA_TO_COMMA)
+        if self.lang.number == tc.ROMANIAN and self.romanian_comma:
+            word = word.translate(tc.CEDILLA_TO_COMMA)
         return word
 
     def check_spelling(self):
@@ -531,7 +529,7 @@ class LanguageCheck:
             self.fault("", 0, f"cannot check spelling: {exc}")
             return
         self.romanian_comma = False
-        if self.lang.number == 13:
+        if self.lang.number == tc.ROMANIAN:
             # Debian's Romanian dictionary may know only the comma-below
             # letters; the sources use the cedilla ones of cp1250.
             probe = speller.rejected(["ţară", "țară"])

@@ -34,10 +34,6 @@ NAME_TAG = 26
 KEYWORD_TAGS = (2, 3, 4, 6, 8, 10)
 TRANSLATED = ("name", "summary", "keywords")
 MAX_SUMMARY = 60
-ROMANIAN = 13
-# Romanian game text keeps the cedilla letters of its code page; text that
-# is UTF-8 uses the right letters, with the comma below.
-CEDILLA_TO_COMMA = str.maketrans("ŞşŢţ", "ȘșȚț")
 PLACEHOLDER = re.compile(r"@([a-z_]+)@")
 
 
@@ -77,10 +73,10 @@ def read_language(src, number):
         "summary": summary,
         "keywords": [strings[t][1].strip() for t in KEYWORD_TAGS],
     }
-    if number == ROMANIAN:
-        texts["name"] = texts["name"].translate(CEDILLA_TO_COMMA)
-        texts["summary"] = texts["summary"].translate(CEDILLA_TO_COMMA)
-        texts["keywords"] = [k.translate(CEDILLA_TO_COMMA) for k in texts["keywords"]]
+    if number == tc.ROMANIAN:
+        texts["name"] = texts["name"].translate(tc.CEDILLA_TO_COMMA)
+        texts["summary"] = texts["summary"].translate(tc.CEDILLA_TO_COMMA)
+        texts["keywords"] = [k.translate(tc.CEDILLA_TO_COMMA) for k in texts["keywords"]]
     # The same keyword twice says nothing more.
     texts["keywords"] = list(dict.fromkeys(texts["keywords"]))
     return locale_of(sources.folder), texts

@@ -17,6 +17,10 @@ PICTURE_COUNT = 119
 TAGS = list(range(1, 25)) + [26, 32, 33]
 HELP_CONTEXTS = (100, 101, 102)
 ENGLISH = 2
+ROMANIAN = 13
+# Romanian game text keeps the cedilla letters of its code page (1250); text
+# outside the game, in UTF-8, uses the right letters, with the comma below.
+CEDILLA_TO_COMMA = str.maketrans("ŞşŢţ", "ȘșȚț")
 
 
 @dataclass(frozen=True)

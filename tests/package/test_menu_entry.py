@@ -35,7 +35,7 @@ class MenuEntry(unittest.TestCase):
         for folder in folders:
             locale = folder.split("-", 1)[1].replace("-", "_")
             suffix = "" if locale == "en" else f"[{locale}]"
-            comma = me.CEDILLA_TO_COMMA if locale == "ro" else {}
+            comma = me.tc.CEDILLA_TO_COMMA if locale == "ro" else {}
             with self.subTest(folder=folder):
                 self.assertEqual(keys["Comment" + suffix], source_line(folder, "summary.txt").translate(comma))
                 self.assertEqual(keys["Name" + suffix], source_line(folder, "strings.tsv", me.NAME_TAG))
