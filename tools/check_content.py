@@ -89,12 +89,8 @@ class FrenchCounting:
 
     @staticmethod
     def fault(name, form):
-        if form.startswith("de "):
-            noun, elided = form[3:], False
-        elif form.startswith("d'"):
-            noun, elided = form[2:], True
-        else:
-            return f"does not begin with {FrenchCounting.begins} and the plural"
+        elided = form.startswith("d'")
+        noun = form[2:] if elided else form[3:] if form.startswith("de ") else ""
         head = noun.split(" ")[0]
         if not head:
             return f"does not begin with {FrenchCounting.begins} and the plural"
