@@ -53,7 +53,6 @@ screenshot::ScreenFamily hangmanScreens{
     "hangman [--state new|play|win|lose] [--mark WORD]",
     [](const std::string& screen, const screenshot::ScreenOptions& o) {
       if (screen != "hangman") return false;
-      tk::SetClockOverride([] { return std::int64_t{36000000}; });  // the same word every time
       tamiro::LaunchHangman(tamiro::frmHuvudmeny, 0);
       tamiro::TfrmOvHangman& form = *tamiro::frmOvHangman;
       if (!o.mark.empty()) {

@@ -115,6 +115,9 @@ int main(int argc, char* argv[]) {
   settings.WriteString("Options", "Sounds", "0");
   settings.WriteString("Options", "Capital", capital ? "1" : "0");
   tk::SetMessageBoxHook([](const tk::MessageRequest& r) { std::fprintf(stderr, "message: %s\n", r.text.c_str()); });
+  // One clock for every screen: the random choices (questions, deals, words,
+  // colours) are the same at every run, so a screen renders the same pixels.
+  tk::SetClockOverride([] { return std::int64_t{36000000}; });
 
   tamiro::PrepareFonts();
   tamiro::CreateApplicationForms();
