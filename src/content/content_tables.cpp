@@ -136,7 +136,8 @@ void TranslateForm(tk::Form& form) {
     if (tag == 0) continue;
     if (auto* label = dynamic_cast<tk::Label*>(component)) {
       label->Caption = tag >= 1 && tag <= kLangStringCount ? LangStrings[tag] : std::string();
-      if (tag != 7 && tag != 15) label->Font.Name = ExerciseFont;
+      // The menu's bottom row (About, Help, Exit) keeps its own font.
+      if (tag != 7 && tag != 14 && tag != 15) label->Font.Name = ExerciseFont;
       label->Invalidate();
     }
   }

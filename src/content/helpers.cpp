@@ -20,6 +20,9 @@ namespace tamiro {
 bool MusicLoop = false;
 
 namespace {
+// Pixels between a button's caption and the sides of its face: the frame
+// lies two pixels in.
+constexpr int kCaptionInset = 3;
 std::uint32_t g_seed = 0;
 bool g_playersOverridden = false;
 tk::MediaPlayer* g_music = nullptr;
@@ -110,6 +113,12 @@ void DrawButtonFace(tk::Image& image, const std::string& caption, tk::Colour tex
     canvas.RoundRect(2, 2, width - 3, height - 3, corner, corner);
   }
   SetCanvasFont(canvas, fontName, fontSize);
+  // A caption never leaves its face: one wider than the face within its
+  // frame (the font size follows the screen's height, the face its width) is
+  // drawn at the largest smaller size that fits.
+  if (!tk::IsSymbolFontFamily(fontName))
+    while (fontSize > 1 && canvas.TextWidth(caption) > width - 2 * kCaptionInset)
+      SetCanvasFont(canvas, fontName, --fontSize);
   const int th = canvas.TextHeight(caption);
   const int tw = canvas.TextWidth(caption);
   const int y = (height - th) / 2;

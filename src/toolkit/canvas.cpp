@@ -10,6 +10,10 @@
 
 namespace tk {
 
+namespace {
+Canvas::TextObserver g_textObserver;
+}  // namespace
+
 QColor ToQColor(Colour colour) {
   return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
                 static_cast<int>((colour >> 16) & 0xFF));
@@ -175,8 +179,11 @@ void Canvas::TextOut(int x, int y, const std::string& text) {
   // and the line box itself, with a pixel for anti-aliasing.
   const QRect ink = metrics.boundingRect(shown).translated(x, y + metrics.ascent());
   const QRect line(x, y, metrics.horizontalAdvance(shown), metrics.height());
+  if (g_textObserver) g_textObserver(*this, ink.united(line));
   Changed(ink.united(line).adjusted(-1, -1, 1, 1));
 }
+
+void Canvas::SetTextObserver(TextObserver observer) { g_textObserver = std::move(observer); }
 
 int Canvas::TextWidth(const std::string& text) const {
   return QFontMetrics(ToQFont(Font)).horizontalAdvance(DisplayText(text, Font.Name));

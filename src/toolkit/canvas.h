@@ -109,6 +109,12 @@ class Canvas {
   // surface), so that its owner repaints only that part of the screen.
   std::function<void(const QRect&)> OnChanged;
 
+  // Told of every text drawn on any canvas, with the box it covers there (its
+  // glyphs and its line, not clipped to the surface): a test sees with it
+  // whether a caption fits the image it is drawn on.
+  using TextObserver = std::function<void(const Canvas& canvas, const QRect& box)>;
+  static void SetTextObserver(TextObserver observer);
+
  private:
   void Outline(QPainter& painter) const;
   void Changed(const QRect& area);

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QFile>
+#include <QFontMetrics>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -160,20 +161,32 @@ void Image::Paint(QPainter& painter) {
 Label::Label(Form* owner, std::string name, int left, int top, int width, int height)
     : Control(owner, std::move(name), left, top, width, height) {}
 
+QString Label::ShownText() const {
+  QString text = DisplayText(Caption, Font.Name);
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  return text;
+}
+
+int Label::TextFlags() const {
+  const int flags = Qt::AlignTop | Qt::TextDontClip;
+  return flags | (Align == Alignment::Right    ? Qt::AlignRight
+                  : Align == Alignment::Center ? Qt::AlignHCenter
+                                               : Qt::AlignLeft);
+}
+
+QRect Label::CaptionRect() const {
+  return QFontMetrics(ToQFont(Font)).boundingRect(BoundsRect(), TextFlags(), ShownText());
+}
+
 void Label::Paint(QPainter& painter) {
   const QRect r = BoundsRect();
   painter.save();
   painter.setClipRect(r);
   if (!Transparent) painter.fillRect(r, ToQColor(Color));
-  const QFont f = ToQFont(Font);
-  painter.setFont(f);
+  painter.setFont(ToQFont(Font));
   painter.setPen(ToQColor(FontColour));
   painter.setRenderHint(QPainter::TextAntialiasing);
-  QString text = DisplayText(Caption, Font.Name);
-  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  int flags = Qt::AlignTop | Qt::TextDontClip;
-  flags |= Align == Alignment::Right ? Qt::AlignRight : Align == Alignment::Center ? Qt::AlignHCenter : Qt::AlignLeft;
-  painter.drawText(r, flags, text);
+  painter.drawText(r, TextFlags(), ShownText());
   painter.restore();
 }
 

@@ -141,6 +141,13 @@ class Label : public Control {
   Colour Color = 0x000000;  // background when not transparent
 
   void Paint(QPainter& painter) override;
+  // Where the caption lies when painted, in the form's pixels, not clipped to
+  // the label: wider or taller than the label where the caption does not fit.
+  QRect CaptionRect() const;
+
+ private:
+  QString ShownText() const;
+  int TextFlags() const;
 };
 
 enum class ShapeType { Rectangle, RoundRect, Circle, Ellipse };
