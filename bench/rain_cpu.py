@@ -13,66 +13,18 @@ is read before and after to show that the rain really falls.
 usage: bench/rain_cpu.py --build BUILD [--seconds 10] [--runs 3]
 Needs xvfb and pulseaudio (which brings the XTEST library).
 """
-import argparse, ctypes, hashlib, os, shutil, signal, statistics, subprocess, sys, tempfile, time
+import argparse, hashlib, os, shutil, signal, statistics, subprocess, sys, tempfile, time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from startup_bench import SoundServer, cpu_ticks, tree  # noqa: E402
+from startup_bench import SoundServer, cpu_percent  # noqa: E402
+from xscreen import X  # noqa: E402
 
 SIZE = (1024, 768)
 
 
-class X:
-    """The few Xlib and XTEST calls the benchmark needs."""
-
-    class XImage(ctypes.Structure):
-        _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
-                    ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_ubyte)),
-                    ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
-                    ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
-                    ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
-
-    def __init__(self, display, timeout=10):
-        self.xlib = ctypes.CDLL("libX11.so.6")
-        self.xtst = ctypes.CDLL("libXtst.so.6")
-        self.xlib.XOpenDisplay.restype = ctypes.c_void_p
-        self.xlib.XDefaultRootWindow.restype = ctypes.c_ulong
-        self.xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        self.xlib.XGetImage.restype = ctypes.POINTER(X.XImage)
-        self.xlib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
-                                        ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-        self.xlib.XFree.argtypes = [ctypes.c_void_p]
-        self.xlib.XFlush.argtypes = [ctypes.c_void_p]
-        self.xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        self.xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self.xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int,
-                                                   ctypes.c_ulong]
-        self.xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-        t0 = time.monotonic()
-        self.dpy = None
-        while not self.dpy and time.monotonic() - t0 < timeout:  # until the server is up
-            self.dpy = self.xlib.XOpenDisplay(display.encode())
-            time.sleep(0.02)
-        if not self.dpy:
-            raise SystemExit(f"cannot open display {display}")
-        self.root = self.xlib.XDefaultRootWindow(self.dpy)
-
-    def screen_hash(self, x, y, w, h):
-        image = self.xlib.XGetImage(self.dpy, self.root, x, y, w, h, 0xFFFFFFFF, 2)  # ZPixmap
-        if not image:
-            return None
-        data = ctypes.string_at(image.contents.data, image.contents.bytes_per_line * h)
-        self.xlib.XFree(image.contents.data)
-        self.xlib.XFree(image)
-        return hashlib.md5(data).hexdigest()
-
-    def click(self, x, y):
-        self.xtst.XTestFakeMotionEvent(self.dpy, -1, x, y, 0)
-        self.xtst.XTestFakeButtonEvent(self.dpy, 1, 1, 0)
-        self.xtst.XTestFakeButtonEvent(self.dpy, 1, 0, 0)
-        self.xlib.XSync(self.dpy, 0)
-
-    def close(self):
-        self.xlib.XCloseDisplay(self.dpy)
+def screen_hash(x11, x, y, w, h):
+    image = x11.grab(x, y, w, h)
+    return None if image is None else hashlib.md5(image).hexdigest()
 
 
 def wait_still(x11, seconds, timeout=30):
@@ -80,20 +32,13 @@ def wait_still(x11, seconds, timeout=30):
     t0 = time.monotonic()
     prev, last = None, time.monotonic()
     while time.monotonic() - t0 < timeout:
-        h = x11.screen_hash(0, 0, *SIZE)
+        h = screen_hash(x11, 0, 0, *SIZE)
         if h != prev:
             prev, last = h, time.monotonic()
         elif time.monotonic() - last > seconds:
             return True
         time.sleep(0.05)
     return False
-
-
-def cpu_percent(pid, seconds):
-    c0 = cpu_ticks(tree(pid))
-    time.sleep(seconds)
-    c1 = cpu_ticks(tree(pid))
-    return (c1 - c0) / os.sysconf("SC_CLK_TCK") / seconds * 100
 
 
 def run_once(build, seconds, number):
@@ -122,9 +67,9 @@ def run_once(build, seconds, number):
         x11.click(int(396 * SIZE[0] / 640), int(300 * SIZE[1] / 480))
         time.sleep(1.0)
         field = (13, 0, 789, 744)
-        before = x11.screen_hash(*field)
+        before = screen_hash(x11, *field)
         game = cpu_percent(proc.pid, seconds)
-        after = x11.screen_hash(*field)
+        after = screen_hash(x11, *field)
         return idle, game, before != after
     finally:
         x11.close()

@@ -5,6 +5,10 @@
 #   tools/setup.sh test   install what is missing, build, run every test,
 #                         then build and run the tests again with
 #                         AddressSanitizer and UndefinedBehaviorSanitizer
+#   tools/setup.sh bench [ARGS...]
+#                         install what the benchmarks need (with the typing
+#                         game they compare against), build, and run
+#                         bench/startup_bench.py ARGS
 #   tools/setup.sh fuzz [CPU-SECONDS] [TARGET...]
 #                         install clang and libFuzzer, build the fuzzing
 #                         build and run its targets (tools/fuzz.sh)
@@ -33,6 +37,12 @@ test_packages=(
   hunspell-hr myspell-et hunspell-fr hunspell-ca hunspell-es hunspell-ro hunspell-br
   hunspell-pl hunspell-it hunspell-pt-br libvoikko1 voikko-fi python3-libvoikko
 )
+
+# The benchmarks: the screen and the X libraries they read it with, the
+# sound server and its recorder, numpy for the recorded tune, and a typing
+# game of the same kind to compare with (for measuring only; the program
+# never uses it).
+bench_packages=(xvfb xauth libx11-6 libxtst6 libxdamage1 pulseaudio pulseaudio-utils python3-numpy tuxtype)
 
 # The fuzzing build: clang and libFuzzer.
 fuzz_packages=(clang-14 libclang-rt-14-dev time)
@@ -76,6 +86,12 @@ case "$mode" in
       UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
       ctest --output-on-failure -j "$jobs")
     ;;
+  bench)
+    shift
+    install_missing "${build_packages[@]}" "${run_packages[@]}" "${bench_packages[@]}"
+    configure_and_build "$here/build" -DBUILD_TESTING=OFF
+    exec /usr/bin/python3 "$here/bench/startup_bench.py" --build "$here/build" "$@"
+    ;;
   fuzz)
     shift
     install_missing "${build_packages[@]}" "${run_packages[@]}" libgtest-dev "${fuzz_packages[@]}"
@@ -85,7 +101,7 @@ case "$mode" in
     exec "$here/tools/fuzz.sh" "$@"
     ;;
   *)
-    echo "usage: $0 run|test|fuzz" >&2
+    echo "usage: $0 run|test|bench|fuzz" >&2
     exit 2
     ;;
 esac
