@@ -31,7 +31,7 @@ run_packages=(
 )
 test_packages=(
   libgtest-dev python3-fonttools python3-brotli python3-pil fontconfig fonts-dejavu-core
-  pulseaudio pulseaudio-utils xvfb xauth
+  pulseaudio pulseaudio-utils xvfb xauth xdotool
   lintian desktop-file-utils appstream
   hunspell hunspell-sv hunspell-en-gb hunspell-da hunspell-no hunspell-de-de hunspell-af
   hunspell-hr myspell-et hunspell-fr hunspell-ca hunspell-es hunspell-ro hunspell-br
