@@ -4,7 +4,10 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScreen>
+#include <QStyleHints>
+#include <QWindow>
 #include <algorithm>
 #include <exception>
 
@@ -14,6 +17,16 @@
 
 namespace tk {
 namespace {
+
+// The desktop's close command closes the form on top: an overlay goes away,
+// any other form closes as its Close says.
+void CloseRequest(Form* form) {
+  if (form->Overlay) {
+    form->Release();
+    return;
+  }
+  Application::Instance().Dispatch(form, [form] { form->Close(); });
+}
 
 // The top-level window: full screen, borderless, black. Keys go to the
 // active form; closing the window closes the active form.
@@ -42,10 +55,6 @@ class MainWindow : public QWidget {
       if (active && active->HelpContext != 0) app.ShowHelp(active->HelpContext);
       return;
     }
-    if (event->key() == Qt::Key_F4 && (event->modifiers() & Qt::AltModifier)) {
-      CloseRequest(form);
-      return;
-    }
     for (QChar c : event->text()) {
       // Character keys only: printable characters and the control keys that
       // type a character (Backspace, Tab, Enter, Escape).
@@ -61,20 +70,18 @@ class MainWindow : public QWidget {
     if (Form* form = Application::Instance().InputForm()) CloseRequest(form);
     else Application::Instance().Terminate();
   }
-
- private:
-  // The desktop's close command closes the form on top: an overlay goes
-  // away, any other form closes as its Close says.
-  static void CloseRequest(Form* form) {
-    if (form->Overlay) {
-      form->Release();
-      return;
-    }
-    Application::Instance().Dispatch(form, [form] { form->Close(); });
-  }
 };
 
 }  // namespace
+
+// Sees every event of the program before its receiver does.
+class InputFilter : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* target, QEvent* event) override {
+    return Application::Instance().FilterInput(target, event);
+  }
+};
 
 Application& Application::Instance() {
   static Application app;
@@ -82,8 +89,85 @@ Application& Application::Instance() {
 }
 
 QWidget* Application::Window() {
-  if (!window_) window_ = new MainWindow();
+  if (!window_) {
+    window_ = new MainWindow();
+    QCoreApplication::instance()->installEventFilter(new InputFilter(window_));
+  }
   return window_;
+}
+
+bool Application::OwnsWidget(const QObject* object) const {
+  // The window, the controls on it and the lists that open from them.
+  for (auto* w = qobject_cast<const QWidget*>(object); w; w = w->parentWidget())
+    if (w == window_) return true;
+  return false;
+}
+
+bool Application::FilterInput(QObject* target, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+      // The window system's presses reach the window before the widget under
+      // the pointer, each of them once.
+      return window_ && target == window_->windowHandle() && HoldsBackPress(event);
+    case QEvent::MouseButtonRelease:
+      if (!window_ || target != window_->windowHandle() || !holdRelease_) return false;
+      holdRelease_ = false;
+      return true;
+    case QEvent::KeyPress:
+      break;
+    default:
+      return false;
+  }
+  // The close keys act whatever control has the focus: a control never
+  // sees them, so none can keep them from the form.
+  const auto* key = static_cast<QKeyEvent*>(event);
+  const bool altF4 = key->key() == Qt::Key_F4 && (key->modifiers() & Qt::AltModifier);
+  const bool escape = key->key() == Qt::Key_Escape;
+  if ((!altF4 && !escape) || !OwnsWidget(target)) return false;
+  // An open list is a window of its own. It closes on Escape before the key
+  // itself arrives, so a key sent to it is its own even once it has closed.
+  QWidget* list = static_cast<QWidget*>(target)->window();
+  if (list == window_ || list->windowType() != Qt::Popup) list = nullptr;
+  Form* form = InputForm();
+  if (escape) {
+    // With a list open, Escape closes the list alone, as everywhere on the
+    // desktop; the next one reaches the form.
+    if (list) return false;
+    if (form) form->DeliverKey(27);
+    return true;
+  }
+  if (list) list->close();
+  if (form) CloseRequest(form);
+  return true;
+}
+
+bool Application::HoldsBackPress(QEvent* event) {
+  // Children double-click everything. When the first click of a double
+  // click closes or opens a form, its second press would land on whatever
+  // now lies under the pointer, so it is held back, with its release: a
+  // press within the platform's double-click time and distance of the one
+  // before, with another form on top than when that one came. A double
+  // click within one form goes through. While quick presses go on at the
+  // same place, the form on top before the change stays the one compared.
+  const auto* press = static_cast<QMouseEvent*>(event);
+  const quint64 time = press->timestamp();
+  const QPoint at = press->globalPosition().toPoint();
+  const QStyleHints* hints = QGuiApplication::styleHints();
+  QWidget* top = InputForm();
+  const bool soon = lastPress_.seen && time >= lastPress_.time &&
+                    time - lastPress_.time <= static_cast<quint64>(hints->mouseDoubleClickInterval()) &&
+                    (at - lastPress_.at).manhattanLength() <= hints->mouseDoubleClickDistance();
+  lastPress_.seen = true;
+  lastPress_.time = time;
+  lastPress_.at = at;
+  if (soon && top != lastPress_.top) {
+    holdRelease_ = true;
+    return true;
+  }
+  lastPress_.top = top;
+  holdRelease_ = false;
+  return false;
 }
 
 void Application::SetTitle(const std::string& title) {

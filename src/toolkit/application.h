@@ -3,6 +3,8 @@
 // holds every form as a layer, the message loop, the active form, and the
 // standard error handler at the boundary of every event.
 
+#include <QPoint>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -77,6 +79,12 @@ class Application {
 
  private:
   friend class Form;
+  friend class InputFilter;
+  // Input seen before any widget of the window takes it: the close keys, and
+  // the presses of a double click whose first click changed the top form.
+  bool FilterInput(QObject* target, QEvent* event);
+  bool HoldsBackPress(QEvent* press);
+  bool OwnsWidget(const QObject* object) const;
   void BringToTop(Form* form);
   void RemoveLayer(Form* form);
   void UpdateActiveForm();
@@ -89,6 +97,16 @@ class Application {
   int activationDepth_ = 0;
   bool destroying_ = false;
   int handlersRunning_ = 0;
+  // The last press that reached the window: when, where, and the form that
+  // was on top as it came.
+  struct Press {
+    bool seen = false;
+    quint64 time = 0;
+    QPoint at;
+    QPointer<QWidget> top;
+  };
+  Press lastPress_;
+  bool holdRelease_ = false;
 };
 
 }  // namespace tk

@@ -174,8 +174,8 @@ TEST_F(CloseRequest, TheAboutFormForgetsItsChanges) {
       frmAbout->chkCapital->SetChecked(true);
       effects->log.clear();
       if (byKey) {
-        // The key goes to the language list, which has the focus, and on to
-        // the window.
+        // The key is sent to the language list, which has the focus; the
+        // program takes it before the list does.
         testing_support::PressKey(testing_support::KeyTarget(), Qt::Key_F4, QString(), Qt::AltModifier);
       } else {
         AskToClose(false);

@@ -7,7 +7,9 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QRegion>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <stdexcept>
 
 #include "support/test_support.h"
@@ -502,4 +504,40 @@ TEST_F(Forms, ATimerGivenItsOwnIntervalOrEnabledAgainRunsOn) {
   EXPECT_LT(timer.RemainingTime(), 900);
   timer.SetInterval(2000);
   EXPECT_GT(timer.RemainingTime(), 1500) << "another interval starts the wait anew";
+}
+
+// Presses as the window system gives them, with its double-click detection.
+TEST_F(Forms, TheSecondPressOfADoubleClickThatChangedTheTopFormReachesNothing) {
+  QWidget* window = tk::Application::Instance().Window();
+  window->show();
+  QWindow* screen = window->windowHandle();
+  auto* menu = new tk::Form(nullptr, "menu", 640, 480);
+  tk::Application::Instance().AddForm(menu);
+  std::string log;
+  // The tile opens the game on the press, as the menu's tiles do; the game's
+  // Exit over it releases the game on the click.
+  (new tk::Image(menu, "tile", 100, 100, 120, 60))->OnMouseDown = [&](tk::MouseButton, int, int, int) {
+    log += "tile ";
+    auto* game = new tk::Form(menu, "game", 640, 480);
+    auto* exit = new tk::Image(game, "exit", 100, 100, 120, 60);
+    exit->OnMouseDown = [&](tk::MouseButton, int, int, int) { log += "exit "; };
+    exit->OnClick = [game] { game->Release(); };
+    (new tk::Image(game, "card", 300, 100, 60, 60))->OnMouseDown = [&](tk::MouseButton, int, int, int) { log += "card "; };
+    game->Show();
+  };
+  menu->Show();
+  const QPoint onTile(150, 130), onCard(320, 130);
+  QTest::mouseDClick(screen, Qt::LeftButton, {}, onTile);
+  QTest::mouseDClick(screen, Qt::LeftButton, {}, onCard);  // within one form
+  QTest::mouseDClick(screen, Qt::LeftButton, {}, onTile);
+  tk::Application::ProcessMessages();
+  EXPECT_EQ(log, "tile card card exit ") << "a second press reached the form beneath";
+  EXPECT_EQ(tk::Application::Instance().InputForm(), menu);
+  // Clicks apart in time each reach the form on top as it then is.
+  QTest::mouseClick(screen, Qt::LeftButton, {}, onTile);
+  QTest::mouseClick(screen, Qt::LeftButton, {}, onTile);
+  tk::Application::ProcessMessages();
+  EXPECT_EQ(log, "tile card card exit tile exit ");
+  EXPECT_EQ(tk::Application::Instance().InputForm(), menu);
+  window->hide();
 }

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QTest>
+#include <QWindow>
 
 #include "support/test_support.h"
 #include "toolkit/application.h"
@@ -146,4 +148,38 @@ TEST_F(InputControls, FocusGoesToTheTopFormsFirstTabStopAndTabStaysInThatForm) {
   PressKey(KeyTarget(), Qt::Key_A, "a");
   EXPECT_EQ(typed, "a");
   EXPECT_EQ(dialogTyped, "\x1B");
+}
+
+// The close keys as the window system gives them: Alt+F4 closes the form and
+// Escape reaches it as a typed key, whatever control has the focus; with the
+// list open, Escape closes the list alone.
+TEST_F(InputControls, TheCloseKeysReachTheFormWhateverControlHasTheFocus) {
+  NewForm("menu", 640, 480)->Show();
+  tk::Form* dialog = NewForm("dialog", 300, 200);
+  std::string typed;
+  dialog->OnKeyPress = [&](char key) { typed.push_back(key); };
+  auto* box = new tk::CheckBox(dialog, "chk", 10, 10, 120, 17);
+  auto* list = new tk::ComboBox(dialog, "cbo", 10, 40, 200, 24);
+  list->AddItem("one");
+  for (tk::WidgetControl* control : std::vector<tk::WidgetControl*>{box, list}) {
+    SCOPED_TRACE(control->Name());
+    dialog->Show();
+    control->Widget()->setFocus();
+    QTest::keyClick(window->windowHandle(), Qt::Key_Escape);
+    QTest::keyClick(window->windowHandle(), Qt::Key_F4, Qt::AltModifier);
+    EXPECT_FALSE(dialog->Visible()) << "Alt+F4";
+    EXPECT_EQ(typed, "\x1B");
+    typed.clear();
+  }
+  dialog->Show();
+  list->List()->showPopup();
+  QWidget* open = QApplication::activePopupWidget();
+  ASSERT_NE(open, nullptr);
+  QTest::keyClick(open->windowHandle(), Qt::Key_Escape);
+  EXPECT_FALSE(open->isVisible());
+  EXPECT_TRUE(dialog->Visible());
+  EXPECT_EQ(typed, "") << "the Escape that closes the list";
+  list->List()->showPopup();
+  QTest::keyClick(open->windowHandle(), Qt::Key_F4, Qt::AltModifier);
+  EXPECT_FALSE(dialog->Visible()) << "Alt+F4 with the list open";
 }
