@@ -14,6 +14,7 @@
 #include "exercises/hangman/hangman_form.h"
 #include "toolkit/application.h"
 #include "toolkit/profile.h"
+#include "exercises/common/games.h"
 
 int main(int argc, char* argv[]) {
   QTemporaryDir temp;
@@ -22,7 +23,7 @@ int main(int argc, char* argv[]) {
   bench::UseProgramFiles(temp);
   tk::ProfileFile(temp.filePath("TAMIRO.INI").toStdString()).WriteString("Options", "Sounds", "0");
   bench::StartProgram(true);
-  tamiro::LaunchHangman(tamiro::frmHuvudmeny, 0);
+  tamiro::LaunchGame(tamiro::frmHuvudmeny, 0);
   tamiro::TfrmOvHangman* form = tamiro::frmOvHangman;
   namespace hm = tamiro::hangman;
   const std::string letters = hm::GridLetters;

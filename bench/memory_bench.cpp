@@ -16,6 +16,7 @@
 #include "exercises/memory/memory_form.h"
 #include "toolkit/application.h"
 #include "toolkit/platform.h"
+#include "exercises/common/games.h"
 
 namespace {
 
@@ -56,24 +57,24 @@ int main(int argc, char* argv[]) {
   bench::StartProgram(true);
 
   for (int exercise : {7, 8}) {
-    tamiro::LaunchMemory(tamiro::frmHuvudmeny, exercise);
+    tamiro::LaunchGame(tamiro::frmHuvudmeny, exercise);
     tamiro::TfrmOvMemory* form = tamiro::frmOvMemory;
     for (int button = 1; button <= 3; ++button) {
       ChooseSize(form, button);
       Timings deals;
       // imgStartClick is the deal and the drawing of the board (and a click
       // sound); no game is in progress, so nothing is asked.
-      for (int n = 0; n < 1000; ++n) deals.Time([&] { form->imgStartClick(); });
+      for (int n = 0; n < 1000; ++n) deals.Time([&] { form->frame->StartClick(); });
       deals.Report("deal+draw, ex. " + std::to_string(exercise) + ", " + std::to_string(memory::CardCount) + " cards");
     }
     // Turns on the largest board, in a shuffled order, so that misses, turns
     // back and found pairs all come; a won board is dealt again, untimed.
     ChooseSize(form, 1);
-    form->imgStartClick();
+    form->frame->StartClick();
     Timings turns;
     unsigned next = 12345;
     while (turns.elapsed.size() < 1000) {
-      if (memory::MatchedCards == memory::CardCount) form->imgStartClick();
+      if (memory::MatchedCards == memory::CardCount) form->frame->StartClick();
       next = next * 1103515245u + 12345u;
       int i = static_cast<int>((next >> 16) % static_cast<unsigned>(memory::CardCount));
       while (memory::Cards[static_cast<std::size_t>(i)].FaceUp) i = (i + 1) % memory::CardCount;

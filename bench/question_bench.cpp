@@ -13,6 +13,7 @@
 #include "exercises/multiple_choice/mc_form.h"
 #include "toolkit/application.h"
 #include "toolkit/platform.h"
+#include "exercises/common/games.h"
 
 int main(int argc, char* argv[]) {
   QTemporaryDir temp;
@@ -23,7 +24,7 @@ int main(int argc, char* argv[]) {
   const char* names[] = {"", "1 counting", "2 addition", "3 subtraction", "4 multiplication", "5 first letter",
                          "6 choose the picture"};
   for (int exercise = 1; exercise <= 6; ++exercise) {
-    tamiro::LaunchMultipleChoice(tamiro::frmHuvudmeny, exercise);
+    tamiro::LaunchGame(tamiro::frmHuvudmeny, exercise);
     tamiro::TfrmOvMC* form = tamiro::frmOvMC;
     std::vector<double> all, nine;
     for (int q = 0; q < 1000; ++q) {

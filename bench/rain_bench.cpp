@@ -24,6 +24,7 @@
 #include "toolkit/application.h"
 #include "toolkit/platform.h"
 #include "toolkit/profile.h"
+#include "exercises/common/games.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ int RunOneSize(int width, int height, int argc, char* argv[]) {
   qapp.installEventFilter(&meter);
   const char* names[] = {"letter rain", "sum rain", "ABC rain"};
   for (int exercise = 9; exercise <= 11; ++exercise) {
-    tamiro::LaunchRain(tamiro::frmHuvudmeny, exercise);
+    tamiro::LaunchGame(tamiro::frmHuvudmeny, exercise);
     tamiro::TfrmOvRegn* form = tamiro::frmOvRegn;
     form->Timer1->SetEnabled(false);  // the benchmark makes the ticks
     for (int i = 0; i < 5; ++i) tk::Application::ProcessMessages();

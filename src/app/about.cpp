@@ -1,10 +1,10 @@
 #include "app/about.h"
 
-#include "app/main_menu.h"
-#include "app/settings.h"
 #include "app/version.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
+#include "content/settings.h"
+#include "content/sound.h"
 #include "toolkit/platform.h"
 
 namespace tamiro {
@@ -94,7 +94,6 @@ TfrmAbout::TfrmAbout(tk::Component* owner) : tk::Form(owner, "frmAbout", 498, 35
   HelpContext = 102;
   Caption = "About Tamiro";
   Color = kBlack;
-  KeyPreview = true;
 
   // The pictures: 55 points are 73 pixels, 80 points 107.
   Label8 = Picture(this, "Label8", 24, 12, 51, 0x00FFFF, 55);
@@ -197,7 +196,7 @@ void TfrmAbout::imgExitClick() {
     PlayMusic("DIDELI.MID", 0, true);
     // The menu goes on with the tune from where it now is, its beginning,
     // not from where it was when this window opened.
-    if (frmHuvudmeny) frmHuvudmeny->MusicResumePosition = 0;
+    MusicResumePosition = 0;
   }
   Sounds = chkSound->Checked();
   Capital = chkCapital->Checked();
@@ -209,11 +208,5 @@ void TfrmAbout::imgExitClick() {
 }
 
 void TfrmAbout::imgWebSiteClick() { tk::OpenUrl(WebPageAddress(Language)); }
-
-void InstallAbout() {
-  ShowAboutForm = [] {
-    if (frmAbout) frmAbout->ShowModal();
-  };
-}
 
 }  // namespace tamiro

@@ -44,7 +44,4 @@ std::string WebPage(int language);
 // where the visitor comes from and in which language.
 std::string WebPageAddress(int language);
 
-// Lets the main menu show the form.
-void InstallAbout();
-
 }  // namespace tamiro

@@ -3,37 +3,24 @@
 #include <QImage>
 #include <QImageReader>
 #include <algorithm>
-#include <cctype>
-#include <cmath>
 
-#include "app/settings.h"
+#include "app/about.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
-#include "toolkit/code_page.h"
+#include "content/settings.h"
+#include "content/sound.h"
+#include "exercises/common/games.h"
 #include "toolkit/application.h"
-#include "toolkit/media.h"
+#include "toolkit/code_page.h"
 #include "toolkit/platform.h"
 
 namespace tamiro {
 
-int ColourDepth = 0;
-std::unique_ptr<QImage> PaletteBitmap;
 TfrmHuvudmeny* frmHuvudmeny = nullptr;
-int LargeFontSize = 0;
-int ButtonFontSize = 0;
-ExerciseLauncher LaunchMultipleChoice;
-ExerciseLauncher LaunchMemory;
-ExerciseLauncher LaunchRain;
-ExerciseLauncher LaunchHangman;
-std::function<void()> ShowAboutForm;
 
 using namespace tk::colours;
 
 namespace {
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 std::unique_ptr<QImage> LoadBitmap(const std::string& path) {
   QImageReader reader(QString::fromStdString(path));
@@ -41,16 +28,6 @@ std::unique_ptr<QImage> LoadBitmap(const std::string& path) {
   if (image->isNull()) throw std::runtime_error("Cannot open file " + path);
   return image;
 }
-}  // namespace
-
-bool FontInstalled(const std::string& family) {
-  const std::string wanted = Lower(family);
-  const auto families = tk::FontFamilies();
-  return std::any_of(families.begin(), families.end(),
-                     [&](const std::string& f) { return Lower(f) == wanted; });
-}
-
-namespace {
 
 tk::Shape* TileShape(tk::Form* form, const std::string& name, int left, int top, int width, int height) {
   auto* shape = new tk::Shape(form, name, left, top, width, height);
@@ -61,61 +38,40 @@ tk::Shape* TileShape(tk::Form* form, const std::string& name, int left, int top,
   return shape;
 }
 
-// The exercise tiles: the left column opens the multiple-choice exercises,
-// the right column the others. Each tile carries a label (its caption is
-// LangStrings[tag]) and an icon: a picture's glyph in the picture's own colour
-// or in a colour of the tile's.
-struct TileDesign {
-  int number;  // of shpOvN, lblOvN, imgOvN; also the label's tag
-  const char* caption;  // the design caption, Swedish
-  bool left;  // the column
-  int top;
-  int picture;
-  tk::Colour colour;  // kOwnColour: the picture's own
-  ExerciseLauncher* launcher;
-  int exercise;
+// The tiles' design geometry: two columns of six rows above the red bar.
+// Each tile carries a label (its caption is the text of the label's tag) and
+// an icon: a picture's glyph in the picture's own colour or in a colour of
+// the tile's. Left-column labels are right-aligned with the icon to their
+// right, right-column labels left-aligned with the icon to their left. A
+// column of more than six games shares the same height among more, smaller
+// tiles.
+struct TileLayout {
+  explicit TileLayout(int rows) : scale(6.0 / std::max(6, rows)) {}
+  double scale;
+  int Top(int row) const { return 8 + Trunc(row * 68 * scale); }
+  int Height() const { return Trunc(61 * scale); }
+  int Inset(int pixels) const { return Trunc(pixels * scale); }  // of a label or icon below the tile's top
+  static int Left(int column) { return column == 0 ? 134 : 388; }
 };
-constexpr tk::Colour kOwnColour = 0xFFFFFFFF;
-const TileDesign kTiles[] = {
-    {1, "Hur många?", true, 8, 46, kOwnColour, &LaunchMultipleChoice, 1},
-    {2, "Addition", true, 76, 2, kOwnColour, &LaunchMultipleChoice, 2},
-    {3, "Subtraktion", true, 144, 2, 0xFF8020, &LaunchMultipleChoice, 3},
-    {4, "Multiplikation", true, 212, 2, 0x20FFFF, &LaunchMultipleChoice, 4},
-    {5, "Välj rätt bild", true, 280, 13, kOwnColour, &LaunchMultipleChoice, 6},
-    {6, "1:a bokstaven", true, 348, 1, kOwnColour, &LaunchMultipleChoice, 5},
-    {8, "Hänga gubbe", false, 144, 4, kOwnColour, &LaunchHangman, 0},
-    {9, "ABC-regn", false, 212, 6, 0xFF00F0, &LaunchRain, 11},
-    {10, "Memory", false, 8, 5, 0x90FF90, &LaunchMemory, 7},
-    {11, "Ordmemory", false, 76, 5, kOwnColour, &LaunchMemory, 8},
-    {12, "Bokstavsregn", false, 280, 6, 0xFF3080, &LaunchRain, 9},
-    {13, "Matteregn", false, 348, 6, 0xFFD030, &LaunchRain, 10},
-};
-
-const TileDesign& Tile(int number) {
-  return *std::find_if(std::begin(kTiles), std::end(kTiles), [&](const TileDesign& t) { return t.number == number; });
-}
 
 }  // namespace
 
 TfrmHuvudmeny::TfrmHuvudmeny(tk::Component* owner)
-    : tk::Form(owner, "frmHuvudmeny", 644, 475),
-      mplMIDI(tk::CreateMediaPlayer(tk::MediaKind::Music)),
-      mplWAV1(tk::CreateMediaPlayer(tk::MediaKind::Effects)) {
-  Tag = 26;
+    : tk::Form(owner, "frmHuvudmeny", 644, 475), Sound(new SoundService(this)) {
+  Tag = TagOf(Text::Title);
   HelpContext = 100;
   Caption = "Tamiro";
-  mplMIDI->AutoRewind = false;
-  mplWAV1->AutoRewind = true;
-  mplMIDI->OnNotify = [this] { tk::Application::Instance().Dispatch(this, [this] { mplMIDINotify(); }); };
 
   // The picture strip and the red bar at the left edge.
   Image1 = new tk::Image(this, "Image1", 8, 12, 101, 469);
-  // Shapes, in the ownership order the hit test goes through.
-  const auto tile = [this](int n) {
-    const TileDesign& t = Tile(n);
-    shpOv[n] = TileShape(this, "shpOv" + std::to_string(n), t.left ? 134 : 388, t.top, 245, 61);
-  };
-  for (int n : {11, 8, 13, 12, 9}) tile(n);
+  int rows = 0;
+  for (const Game& g : Games()) rows = std::max(rows, g.tile.row + 1);
+  const TileLayout layout(rows);
+  for (const Game& g : Games()) {
+    const MenuTile& t = g.tile;
+    shpOv[t.number] = TileShape(this, "shpOv" + std::to_string(t.number), TileLayout::Left(t.column), layout.Top(t.row),
+                                245, layout.Height());
+  }
   Shape2 = new tk::Shape(this, "Shape2", 132, 418, 505, 11);
   Shape2->Type = tk::ShapeType::Circle;
   Shape11 = new tk::Shape(this, "Shape11", 116, 8, 9, 481);
@@ -124,37 +80,36 @@ TfrmHuvudmeny::TfrmHuvudmeny(tk::Component* owner)
     decoration->Brush.Color = kRed;
     decoration->Enabled = false;
   }
-  for (int n : {1, 2, 3, 4, 5, 6}) tile(n);
   shpAbout = TileShape(this, "shpAbout", 134, 439, 155, 32);
-  tile(10);
   shpExit = TileShape(this, "shpExit", 480, 438, 153, 32);
   shpHelp = TileShape(this, "shpHelp", 299, 439, 171, 32);
 
-  // Left-column labels are right-aligned with the icon to their right,
-  // right-column labels left-aligned with the icon to their left. A label is
-  // as high as its tile below the label's top, so that the letters fit at any
-  // screen shape.
-  for (const TileDesign& t : kTiles) {
-    const int width = t.left ? 176 : t.number == 11 ? 189 : 180;
-    auto* label = new tk::Label(this, "lblOv" + std::to_string(t.number), t.left ? 137 : 444, t.top + 16, width, 44);
+  // A label is as high as its tile below the label's top, so that the
+  // letters fit at any screen shape.
+  for (const Game& g : Games()) {
+    const MenuTile& t = g.tile;
+    const bool left = t.column == 0;
+    const int width = t.labelWidth > 0 ? t.labelWidth : left ? 176 : 180;
+    auto* label = new tk::Label(this, "lblOv" + std::to_string(t.number), left ? 137 : 444,
+                                layout.Top(t.row) + layout.Inset(16), width, layout.Inset(44));
     label->Tag = t.number;
     label->Caption = tk::FromQString(QString::fromUtf8(t.caption), tk::CodePage::Windows1252);
     label->Font = {"Tamiro3", 14, 0};  // 19-pixel letters
     label->FontColour = 0xFFFFFF;
-    label->Align = t.left ? tk::Alignment::Right : tk::Alignment::Left;
+    label->Align = left ? tk::Alignment::Right : tk::Alignment::Left;
     lblOv[t.number] = label;
   }
   lblAbout = new tk::Label(this, "lblAbout", 138, 445, 147, 25);
-  lblAbout->Tag = 7;
+  lblAbout->Tag = TagOf(Text::About);
   lblAbout->Caption = "Om Tamiro";
   lblAbout->Hint = "About Tamiro (click here to change languages)";
   lblExit = new tk::Label(this, "lblExit", 488, 444, 141, 26);
-  lblExit->Tag = 15;
+  lblExit->Tag = TagOf(Text::Exit);
   lblExit->Caption = "Avsluta";
   lblExit->Hint = "Exit";
   // The help tile says what it opens, in the interface language.
   lblHelp = new tk::Label(this, "lblHelp", 303, 445, 163, 25);
-  lblHelp->Tag = 14;
+  lblHelp->Tag = TagOf(Text::Help);
   lblHelp->Caption = tk::FromQString(QString::fromUtf8("Hjälp"), tk::CodePage::Windows1252);
   lblHelp->Hint = "Help";
   for (tk::Label* label : {lblAbout, lblExit, lblHelp}) {
@@ -162,9 +117,14 @@ TfrmHuvudmeny::TfrmHuvudmeny(tk::Component* owner)
     label->FontColour = 0xFFFFFF;
     label->Align = tk::Alignment::Center;
   }
-  for (const TileDesign& t : kTiles)
-    imgOv[t.number] =
-        new tk::Image(this, "imgOv" + std::to_string(t.number), t.left ? 320 : 396, t.top + 8, t.left ? 49 : 47, 45);
+  // The bottom row keeps its Arial in every language.
+  lblAbout->FixedFont = lblHelp->FixedFont = lblExit->FixedFont = true;
+  for (const Game& g : Games()) {
+    const MenuTile& t = g.tile;
+    const bool left = t.column == 0;
+    imgOv[t.number] = new tk::Image(this, "imgOv" + std::to_string(t.number), left ? 320 : 396,
+                                    layout.Top(t.row) + layout.Inset(8), left ? 49 : 47, layout.Inset(45));
+  }
 
   // The mascot lies over the right ends of the lower right-hand tiles.
   imgTamiro = new tk::Image(this, "imgTamiro", 544, 188, 133, 237);
@@ -226,12 +186,12 @@ void TfrmHuvudmeny::LoadArtwork() {
 
 void TfrmHuvudmeny::FormShow() {
   ScaleForm(*this);
-  LargeFontSize = FitFontSize(Height() / 10, "Arial", imgTest->Canvas());
-  ButtonFontSize = FitFontSize(Height() / 30, "Arial", imgTest->Canvas());
-  for (const TileDesign& t : kTiles) ClearImage(*imgOv[t.number]);
-  const int s = static_cast<int>(std::trunc(1.3 * LargeFontSize));
-  for (const TileDesign& t : kTiles) {
-    const tk::Colour colour = t.colour == kOwnColour ? Pictures[t.picture].Colour : t.colour;
+  FitFontSizes(Height(), imgTest->Canvas());
+  for (const Game& g : Games()) ClearImage(*imgOv[g.tile.number]);
+  const int s = Trunc(1.3 * LargeFontSize);
+  for (const Game& g : Games()) {
+    const MenuTile& t = g.tile;
+    const tk::Colour colour = t.colour == kOwnColour ? Pictures[static_cast<std::size_t>(t.picture)].Colour : t.colour;
     DrawTextAt(0, 0, *imgOv[t.number], GlyphText(t.picture), colour, SymbolFont, s);
   }
 }
@@ -254,15 +214,15 @@ void TfrmHuvudmeny::FormMouseDown(tk::MouseButton, int, int x, int y) {
   if (!hit) return;
   PlaySound("KLICK3.WAV");
 
-  for (const TileDesign& t : kTiles) {
-    if (hit == shpOv[t.number]) {
-      if (*t.launcher) (*t.launcher)(this, t.exercise);
+  for (const Game& g : Games()) {
+    if (hit == shpOv[g.tile.number]) {
+      LaunchGame(this, g.exercise);
       return;
     }
   }
   if (hit == shpAbout) {
-    if (ShowAboutForm) {
-      ShowAboutForm();
+    if (frmAbout) {
+      frmAbout->ShowModal();
       TranslateForm(*this);
     }
   } else if (hit == shpExit) {
@@ -276,22 +236,9 @@ void TfrmHuvudmeny::imgTamiroClick() { PlaySound("Gnaegg1.Wav"); }
 
 void TfrmHuvudmeny::FormActivate() {
   TranslateForm(*this);
-  PlayMusic("DIDELI.MID", MusicResumePosition, true);
+  ResumeMusic("DIDELI.MID");
 }
 
-void TfrmHuvudmeny::FormDeactivate() { MusicResumePosition = MusicPosition(); }
-
-void TfrmHuvudmeny::mplMIDINotify() {
-  try {
-    if (mplMIDI->Mode() != tk::MediaMode::Playing && MusicLoop) {
-      mplMIDI->Notify = false;
-      mplMIDI->Rewind();
-      mplMIDI->Notify = true;
-      mplMIDI->Play();
-    }
-  } catch (const tk::MediaError&) {
-    // The music stops; nothing else happens.
-  }
-}
+void TfrmHuvudmeny::FormDeactivate() { SaveMusicPosition(); }
 
 }  // namespace tamiro

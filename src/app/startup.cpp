@@ -6,12 +6,8 @@
 #include "app/about.h"
 #include "app/main_menu.h"
 #include "content/content_tables.h"
-#include "content/message_form.h"
-#include "exercises/hangman/hangman_form.h"
-#include "exercises/memory/memory_form.h"
-#include "exercises/multiple_choice/mc_form.h"
-#include "exercises/rain/rain_form.h"
-#include "app/settings.h"
+#include "content/settings.h"
+#include "exercises/common/message_form.h"
 #include "toolkit/application.h"
 #include "toolkit/help_viewer.h"
 #include "toolkit/code_page.h"
@@ -36,7 +32,7 @@ void CreateApplicationForms() {
   // Exit caption on its close button.
   app.HelpViewer = [](int context) {
     tk::ToggleHelp({tk::Application::Instance().HelpFile, Language, context,
-                    tk::ToQString(LangStrings[15]).toStdString(), ExerciseFont});
+                    tk::ToQString(LangString(Text::Exit)).toStdString(), ExerciseFont});
   };
   frmHuvudmeny = tk::CreateForm<TfrmHuvudmeny>(nullptr);
   app.AddForm(frmHuvudmeny);
@@ -44,11 +40,6 @@ void CreateApplicationForms() {
   app.AddForm(frmMessage);
   frmAbout = tk::CreateForm<TfrmAbout>(nullptr);
   app.AddForm(frmAbout);
-  InstallAbout();
-  InstallMultipleChoice();
-  InstallRain();
-  InstallHangman();
-  InstallMemory();
 }
 
 }  // namespace tamiro

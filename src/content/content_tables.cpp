@@ -1,6 +1,6 @@
 #include "content/content_tables.h"
 
-#include "app/settings.h"
+#include "content/settings.h"
 #include "content/byte_file.h"
 #include "toolkit/forms.h"
 #include "toolkit/platform.h"
@@ -12,8 +12,6 @@ std::array<std::string, kLangStringCount + 1> LangStrings;
 std::array<THangmanEntry, kHangmanCapacity + 1> HangmanWords;
 int HangmanWordCount = 0;
 std::array<std::string, kLanguageCount + 1> LanguageNames;
-std::string ExerciseFont;
-std::string SymbolFont;
 
 namespace {
 
@@ -29,6 +27,8 @@ void UseLanguageCodePage() { tk::SetCodePage(CodePageForLanguage(Language)); }
 int SignedWord(TByteFile& file) { return static_cast<std::int16_t>(file.ReadWord()); }
 
 }  // namespace
+
+const std::string& LangString(Text text) { return LangStrings[static_cast<std::size_t>(TagOf(text))]; }
 
 std::string GlyphText(int pictureId) {
   if (pictureId < 1 || pictureId > kPictureCount) return std::string(1, '?');
@@ -128,16 +128,14 @@ void LoadHangmanWords() {
 }
 
 void TranslateForm(tk::Form& form) {
-  ExerciseFont = Language == 16 ? "Arial" : "Tamiro3";
-  SymbolFont = "Tamiro Symbols";
+  SetLanguageFonts(Language);
   LoadLanguageStrings();
   for (tk::Component* component : form.Components()) {
     const int tag = component->Tag;
     if (tag == 0) continue;
     if (auto* label = dynamic_cast<tk::Label*>(component)) {
       label->Caption = tag >= 1 && tag <= kLangStringCount ? LangStrings[tag] : std::string();
-      // The menu's bottom row (About, Help, Exit) keeps its own font.
-      if (tag != 7 && tag != 14 && tag != 15) label->Font.Name = ExerciseFont;
+      if (!label->FixedFont) label->Font.Name = ExerciseFont;
       label->Invalidate();
     }
   }

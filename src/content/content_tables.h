@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "content/fonts.h"
+#include "content/texts.h"
 #include "toolkit/code_page.h"
 
 namespace tk {
@@ -39,8 +41,6 @@ extern std::array<std::string, kLangStringCount + 1> LangStrings;
 extern std::array<THangmanEntry, kHangmanCapacity + 1> HangmanWords;
 extern int HangmanWordCount;
 extern std::array<std::string, kLanguageCount + 1> LanguageNames;
-extern std::string ExerciseFont;
-extern std::string SymbolFont;
 
 // The one-character text a picture is drawn as.
 std::string GlyphText(int pictureId);
@@ -60,7 +60,8 @@ void LoadLanguageStrings();
 void LoadHangmanWords();
 
 // Puts the current language's strings and fonts on a form: fonts, strings,
-// then the captions of its tagged labels and its own caption.
+// then the captions of its tagged labels and its own caption. Labels take
+// the exercise font unless their font is fixed by design.
 void TranslateForm(tk::Form& form);
 
 }  // namespace tamiro

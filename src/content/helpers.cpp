@@ -7,26 +7,22 @@
 #include <map>
 #include <vector>
 
-#include "app/main_menu.h"
-#include "app/settings.h"
 #include "content/content_tables.h"
+#include "content/settings.h"
 #include "toolkit/application.h"
 #include "toolkit/code_page.h"
-#include "toolkit/media_player.h"
 #include "toolkit/platform.h"
 
 namespace tamiro {
 
-bool MusicLoop = false;
+int ColourDepth = 0;
+std::unique_ptr<QImage> PaletteBitmap;
 
 namespace {
 // Pixels between a button's caption and the sides of its face: the frame
 // lies two pixels in.
 constexpr int kCaptionInset = 3;
 std::uint32_t g_seed = 0;
-bool g_playersOverridden = false;
-tk::MediaPlayer* g_music = nullptr;
-tk::MediaPlayer* g_effects = nullptr;
 
 void SetCanvasFont(tk::Canvas& canvas, const std::string& fontName, int fontSize) {
   canvas.Font.Size = fontSize;
@@ -157,10 +153,15 @@ void ClearImage(tk::Image& image) {
   // On a display with a palette the image takes over the palette of the
   // reference bitmap; true-colour displays need nothing of it.
   if (ColourDepth < 16 && PaletteBitmap && !PaletteBitmap->isNull()) canvas.Draw(0, 0, *PaletteBitmap);
-  canvas.Brush.Clear = false;
-  canvas.Brush.Color = 0;
-  canvas.FillRect(0, 0, image.Width(), image.Height());
+  FillBlack(canvas, 0, 0, image.Width(), image.Height());
 }
+
+void FillBlack(tk::Canvas& canvas, int x1, int y1, int x2, int y2) {
+  canvas.Brush = {0, false};
+  canvas.FillRect(x1, y1, x2, y2);
+}
+
+void FillBlack(tk::Image& image) { FillBlack(image.Canvas(), 0, 0, image.Width(), image.Height()); }
 
 void Randomize() { g_seed = static_cast<std::uint32_t>(tk::MillisecondsSinceMidnightUtc()); }
 
@@ -181,90 +182,14 @@ void PickDistinctRandom(int* values, int count, int excluded, int low, int high)
   const int distinct = std::min(count, available);
   const int range = high - low;
   for (int i = 0; i < distinct; ++i) {
-    const auto taken = [&](int v) { return v == excluded || std::find(values, values + i, v) != values + i; };
-    // Random draws as long as a child would wait, then the first free value
-    // after the last draw, round the range: a free value exists, so the
-    // search ends whatever the generator gives.
-    int v = RandomIn(low, range);
-    for (int draw = 1; draw < kDrawsBeforeScan && taken(v); ++draw) v = RandomIn(low, range);
-    for (int k = 0; k < range && taken(v); ++k) v = low + (v - low + 1) % range;
-    values[i] = v;
+    // A free value exists, so the draw always finds one.
+    values[i] = DrawValue(low, range, kDrawsBeforeScan,
+                          [&](int v) { return v != excluded && std::find(values, values + i, v) == values + i; });
   }
   // Fewer values than asked for: the rest stay empty.
   for (int i = distinct; i < count; ++i) values[i] = kNoValue;
 }
 
 std::string ApplyLetterCase(const std::string& text) { return Capital ? tk::UpperCase(text) : text; }
-
-tk::MediaPlayer* MusicPlayer() {
-  if (g_playersOverridden) return g_music;
-  return frmHuvudmeny ? frmHuvudmeny->mplMIDI.get() : nullptr;
-}
-
-tk::MediaPlayer* EffectsPlayer() {
-  if (g_playersOverridden) return g_effects;
-  return frmHuvudmeny ? frmHuvudmeny->mplWAV1.get() : nullptr;
-}
-
-void SetPlayersOverride(tk::MediaPlayer* music, tk::MediaPlayer* effects) {
-  g_playersOverridden = music || effects;
-  g_music = music;
-  g_effects = effects;
-}
-
-void PlayMusic(const std::string& fileName, std::int64_t startPosition, bool loop) {
-  if (!Music) return;
-  tk::MediaPlayer* player = MusicPlayer();
-  if (!player) return;
-  try {
-    MusicLoop = loop;
-    player->SetFileName(ProgramFile(fileName));
-    player->Notify = false;
-    player->Open();
-    player->Seek(startPosition);
-    if (loop) player->Notify = true;
-    player->Play();
-  } catch (...) {
-    // Music is a pleasure, never a failure.
-  }
-}
-
-void PlaySound(const std::string& fileName) {
-  if (!Sounds) return;
-  tk::MediaPlayer* player = EffectsPlayer();
-  if (!player) return;
-  try {
-    const std::string path = ProgramFile(fileName);
-    if (path != player->FileName()) {
-      player->SetFileName(path);
-      player->Open();
-    }
-    player->Play();
-  } catch (...) {
-  }
-}
-
-void StopMusic() {
-  if (!Music) return;
-  tk::MediaPlayer* player = MusicPlayer();
-  if (!player) return;
-  try {
-    MusicLoop = false;
-    player->Notify = false;
-    player->Stop();
-  } catch (...) {
-  }
-}
-
-std::int64_t MusicPosition() {
-  if (!Music) return 0;
-  tk::MediaPlayer* player = MusicPlayer();
-  if (!player) return 0;
-  try {
-    return player->Position();
-  } catch (...) {
-    return 0;
-  }
-}
 
 }  // namespace tamiro

@@ -106,7 +106,6 @@ class Image : public Control {
   // The canvas, created at the control's current size at first use; it
   // follows later size changes and keeps what it holds.
   tk::Canvas& Canvas();
-  bool HasCanvas() const { return canvas_ != nullptr; }
   // Shows a vector picture (SVG), stretched to the control, over the canvas.
   bool LoadPicture(const std::string& path);
   void SetPictureData(const QByteArray& svg);
@@ -139,6 +138,9 @@ class Label : public Control {
   Alignment Align = Alignment::Left;
   bool Transparent = true;
   Colour Color = 0x000000;  // background when not transparent
+  // The font stays as designed when the form takes another language's
+  // fonts.
+  bool FixedFont = false;
 
   void Paint(QPainter& painter) override;
   // Where the caption lies when painted, in the form's pixels, not clipped to
@@ -211,7 +213,6 @@ class Form : public QWidget, public Component {
 
   std::string Caption;  // code-page text
   int HelpContext = 0;
-  bool KeyPreview = false;
   Colour Color = 0x000000;
   // An overlay (the help layer) lies over the program's forms and takes the
   // keys while it is up, but it is not one of the program's forms: its

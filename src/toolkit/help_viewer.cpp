@@ -40,7 +40,6 @@ class HelpForm : public Form {
     resize(screen.width, screen.height);
     move(0, 0);
     Color = 0x000000;
-    KeyPreview = true;
     // Help is like another program over this one: it takes activation from
     // no form, so the forms beneath go on as they were.
     Overlay = true;

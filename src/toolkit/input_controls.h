@@ -71,7 +71,6 @@ class ComboBox : public WidgetControl {
   std::string Item(int index) const;
   // Keeps the items in alphabetical order, without regard to case; turning
   // it on sorts the items already there.
-  bool Sorted() const { return sorted_; }
   void SetSorted(bool sorted);
   // The selected item, -1 when none is.
   int ItemIndex() const;

@@ -14,7 +14,7 @@
 
 #include "app/about.h"
 #include "app/main_menu.h"
-#include "app/settings.h"
+#include "content/settings.h"
 #include "app/version.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
@@ -23,6 +23,8 @@
 #include "toolkit/application.h"
 #include "toolkit/code_page.h"
 #include "toolkit/platform.h"
+#include "content/sound.h"
+#include "content/fonts.h"
 
 using namespace tamiro;
 using testing_support::ClickWidget;
@@ -219,7 +221,7 @@ TEST_F(About, OkWithoutChangesRewritesTheSameSettingsReloadsNothingAndRestartsTh
   EXPECT_EQ(std::vector<std::string>(music->log.begin(), music->log.begin() + 3),
             (std::vector<std::string>{"open DIDELI.MID", "seek 0", "play notify"}));
   EXPECT_EQ(Count(music->log, "seek 1234"), 0u);
-  EXPECT_EQ(menu->MusicResumePosition, 0);
+  EXPECT_EQ(MusicResumePosition, 0);
   EXPECT_EQ(effects->log, (std::vector<std::string>{"open KLICK3.WAV", "play", "open Klick1.WAV", "play"}));
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(about->ModalResult(), tk::mrOk);
@@ -430,9 +432,10 @@ TEST_F(About, AMissingDataFileForTheNewLanguageIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(menu->lblOv[1]->Font.Name, "Arial");
   // The menu takes clicks again.
   std::vector<int> launched;
-  LaunchMultipleChoice = [&](tk::Form*, int n) { launched.push_back(n); };
-  Click(menu->lblOv[2]);
-  LaunchMultipleChoice = nullptr;
+  {
+    testing_support::LaunchersReplaced replaced([&](int n) { launched.push_back(n); });
+    Click(menu->lblOv[2]);
+  }
   EXPECT_EQ(launched, (std::vector<int>{2}));
 }
 

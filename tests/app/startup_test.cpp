@@ -6,14 +6,16 @@
 #include <QImage>
 
 #include "app/main_menu.h"
-#include "app/settings.h"
+#include "content/settings.h"
 #include "app/about.h"
 #include "app/startup.h"
-#include "content/message_form.h"
+#include "exercises/common/message_form.h"
 #include "content/content_tables.h"
 #include "support/test_support.h"
 #include "toolkit/application.h"
 #include "toolkit/profile.h"
+#include "content/fonts.h"
+#include "content/helpers.h"
 
 using namespace tamiro;
 using testing_support::EncodeLangString;

@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QStringList>
 
-#include "app/settings.h"
+#include "content/settings.h"
 #include "content/content_tables.h"
 #include "toolkit/code_page.h"
 #include "toolkit/platform.h"

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "content/settings.h"
 #include "content/byte_file.h"
 #include "content/content_tables.h"
 #include "support/test_support.h"
 #include "toolkit/application.h"
 #include "toolkit/forms.h"
+#include "content/fonts.h"
 
 using namespace tamiro;
 using testing_support::EncodeLangString;
@@ -218,6 +219,8 @@ TEST_F(Loaders, TranslateFormSetsFontsStringsAndCaptionsOfTaggedLabelsOnly) {
   auto* exit = new tk::Label(&form, "lblExit", 0, 0, 10, 10);
   exit->Tag = 15;
   exit->Font.Name = "Arial";
+  // The menu's About and Exit keep their Arial.
+  about->FixedFont = exit->FixedFont = true;
   auto* untagged = new tk::Label(&form, "lblRubrik", 0, 0, 10, 10);
   untagged->Caption = "heading";
   untagged->Font.Name = "Courier";

@@ -7,10 +7,11 @@
 #include "app/main_menu.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
-#include "content/message_form.h"
+#include "exercises/common/message_form.h"
 #include "support/message_answer.h"
 #include "support/program_fixture.h"
 #include "toolkit/application.h"
+#include "content/fonts.h"
 
 using namespace tamiro;
 using testing_support::Click;
@@ -183,7 +184,7 @@ TEST_F(MessageForm, TimersGoOnWhileTheQuestionWaitsAndTheMenuBeneathTakesNoInput
     if (++ticks == 3) Click(frmMessage->imgKnapp2);
   };
   int launches = 0;
-  LaunchMemory = [&](tk::Form*, int) { ++launches; };
+  testing_support::LaunchersReplaced replaced([&](int) { ++launches; });
   const QPoint tile = frmHuvudmeny->shpOv[10]->BoundsRect().center();
   EXPECT_EQ(Ask([&] {
               frmHuvudmeny->DeliverMouseDown(tk::MouseButton::Left, 0, tile.x(), tile.y());
@@ -196,5 +197,4 @@ TEST_F(MessageForm, TimersGoOnWhileTheQuestionWaitsAndTheMenuBeneathTakesNoInput
   delete timer;
   frmHuvudmeny->DeliverMouseDown(tk::MouseButton::Left, 0, tile.x(), tile.y());
   EXPECT_EQ(launches, 1) << "the menu takes input again";
-  LaunchMemory = nullptr;
 }

@@ -13,7 +13,8 @@
 #include "app/about.h"
 #include "app/main_menu.h"
 #include "content/content_tables.h"
-#include "content/message_form.h"
+#include "exercises/common/games.h"
+#include "exercises/common/message_form.h"
 #include "exercises/hangman/hangman_form.h"
 #include "exercises/memory/memory_form.h"
 #include "exercises/multiple_choice/mc_form.h"
@@ -98,19 +99,19 @@ TEST_F(TextFit, EveryCaptionFitsItsBoxInEveryLanguageOnScreensOfEachShape) {
       Labels(where + " menu", *frmHuvudmeny);
 
       // The arithmetic games show the heading and the level buttons.
-      LaunchMultipleChoice(frmHuvudmeny, 2);
+      LaunchGame(frmHuvudmeny, 2);
       Labels(where + " sums", *frmOvMC);
       Images(where + " sums", {frmOvMC->imgHelp, frmOvMC->imgExit, frmOvMC->imgEasy, frmOvMC->imgHard});
       Leave(frmOvMC);
-      LaunchRain(frmHuvudmeny, 9);
+      LaunchGame(frmHuvudmeny, 9);
       Images(where + " rain", {frmOvRegn->imgStart, frmOvRegn->imgHelp, frmOvRegn->imgExit});
       Leave(frmOvRegn);
-      LaunchHangman(frmHuvudmeny, 0);
+      LaunchGame(frmHuvudmeny, 0);
       Images(where + " hangman", {frmOvHangman->imgStart, frmOvHangman->imgHelp, frmOvHangman->imgExit});
       Leave(frmOvHangman);
       // Each board size chosen in turn: the chosen caption is drawn larger.
       for (int exercise : {7, 8}) {
-        LaunchMemory(frmHuvudmeny, exercise);
+        LaunchGame(frmHuvudmeny, exercise);
         TfrmOvMemory* form = frmOvMemory;
         const std::string game = where + " memory " + std::to_string(exercise);
         Images(game, {form->imgStart, form->imgHelp, form->imgExit});

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "app/main_menu.h"
-#include "app/settings.h"
+#include "content/settings.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
 #include "exercises/hangman/hangman_form.h"
@@ -15,6 +15,8 @@
 #include "toolkit/application.h"
 #include "toolkit/code_page.h"
 #include "toolkit/platform.h"
+#include "exercises/common/games.h"
+#include "content/fonts.h"
 
 using namespace tamiro;
 namespace hm = tamiro::hangman;
@@ -53,7 +55,7 @@ class Hangman : public testing_support::ProgramFixture {
     StartProgram();
   }
   TfrmOvHangman* Launch() {
-    LaunchHangman(frmHuvudmeny, 0);
+    LaunchGame(frmHuvudmeny, 0);
     ClearLogs();
     return frmOvHangman;
   }
@@ -436,7 +438,7 @@ TEST_F(Hangman, EventsHandledInsideARedrawFindTheGameSettled) {
 TEST_F(Hangman, ExitDuringTheDrawingOfANewGameReleasesTheFormSafely) {
   // Exit while the launch's first game is being set up and drawn.
   QTimer::singleShot(0, [this] { Click(frmOvHangman->imgExit); });
-  LaunchHangman(frmHuvudmeny, 0);
+  LaunchGame(frmHuvudmeny, 0);
   ASSERT_NE(frmOvHangman, nullptr) << "the form outlives the launch's event processing";
   EXPECT_TRUE(frmOvHangman->Released());
   WaitUntil([] { return frmOvHangman == nullptr; });

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "app/main_menu.h"
-#include "app/settings.h"
+#include "content/settings.h"
 #include "app/startup.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
@@ -18,6 +18,8 @@
 #include "toolkit/media.h"
 #include "toolkit/platform.h"
 #include "toolkit/profile.h"
+#include "exercises/common/games.h"
+#include "content/fonts.h"
 
 using namespace tamiro;
 using testing_support::FakePlayer;
@@ -53,7 +55,7 @@ class MultipleChoice : public testing_support::ProgramFixture {
     StartProgram();
   }
   TfrmOvMC* Launch(int exercise) {
-    LaunchMultipleChoice(frmHuvudmeny, exercise);
+    LaunchGame(frmHuvudmeny, exercise);
     effects->log.clear();
     return frmOvMC;
   }
@@ -427,7 +429,7 @@ TEST_F(MultipleChoice, ExitClickedWhileTheFirstQuestionIsDrawnLeavesCleanly) {
         frmOvMC->DeliverMouseUp(tk::MouseButton::Left, 0, p.x(), p.y());
       }
     });
-    LaunchMultipleChoice(frmHuvudmeny, 1);
+    LaunchGame(frmHuvudmeny, 1);
     ASSERT_NE(frmOvMC, nullptr);
     EXPECT_TRUE(frmOvMC->Released());
     EXPECT_GE(mc::ObjectCount, 1) << "the question was drawn to its end";

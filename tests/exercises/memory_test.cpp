@@ -5,15 +5,18 @@
 #include <set>
 
 #include "app/main_menu.h"
-#include "app/settings.h"
+#include "content/settings.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
-#include "content/message_form.h"
+#include "exercises/common/message_form.h"
 #include "exercises/memory/memory_form.h"
 #include "support/message_answer.h"
 #include "support/program_fixture.h"
 #include "toolkit/application.h"
 #include "toolkit/code_page.h"
+#include "exercises/common/games.h"
+#include "content/sound.h"
+#include "content/fonts.h"
 
 using namespace tamiro;
 using testing_support::Click;
@@ -39,7 +42,7 @@ class Memory : public testing_support::ProgramFixture {
     ProgramFixture::TearDown();
   }
   TfrmOvMemory* Launch(int exercise) {
-    LaunchMemory(frmHuvudmeny, exercise);
+    LaunchGame(frmHuvudmeny, exercise);
     form = frmOvMemory;
     effects->log.clear();
     music->log.clear();

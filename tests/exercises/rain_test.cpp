@@ -4,12 +4,14 @@
 #include <QKeyEvent>
 #include <set>
 
-#include "app/settings.h"
+#include "content/settings.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
 #include "exercises/rain/rain_form.h"
 #include "support/program_fixture.h"
 #include "toolkit/help_viewer.h"
+#include "exercises/common/games.h"
+#include "content/fonts.h"
 
 using namespace tamiro;
 using Log = std::vector<std::string>;
@@ -45,7 +47,7 @@ class Rain : public testing_support::ProgramFixture {
   }
   TfrmOvRegn* Launch(int exercise) {
     music->log.clear();
-    LaunchRain(frmHuvudmeny, exercise);
+    LaunchGame(frmHuvudmeny, exercise);
     launchMusic = music->log;
     effects->log.clear();
     music->log.clear();

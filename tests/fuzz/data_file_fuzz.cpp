@@ -1,6 +1,6 @@
 #include "data_file_fuzz.h"
 
-#include "app/settings.h"
+#include "content/settings.h"
 #include "content/byte_file.h"
 #include "content/content_tables.h"
 #include "fuzz_support.h"

@@ -4,13 +4,14 @@
 #include <set>
 #include <vector>
 
-#include "app/settings.h"
+#include "content/settings.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
 #include "support/fake_player.h"
 #include "support/test_support.h"
 #include "toolkit/application.h"
 #include "toolkit/platform.h"
+#include "content/sound.h"
 
 using namespace tamiro;
 using testing_support::FakePlayer;

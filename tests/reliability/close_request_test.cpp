@@ -13,8 +13,8 @@
 
 #include "app/about.h"
 #include "app/main_menu.h"
-#include "app/settings.h"
-#include "content/message_form.h"
+#include "content/settings.h"
+#include "exercises/common/message_form.h"
 #include "exercises/memory/memory_form.h"
 #include "reliability/whole_program.h"
 #include "support/fake_player.h"
@@ -22,6 +22,7 @@
 #include "toolkit/application.h"
 #include "toolkit/input_controls.h"
 #include "toolkit/media.h"
+#include "content/sound.h"
 
 using namespace tamiro;
 using testing_support::FakePlayer;
@@ -105,7 +106,7 @@ TEST_F(CloseRequest, AnExerciseFormIsReleasedAndTheMenuResumesItsMusic) {
     // The menu's music again, from where it stood when the exercise came.
     ASSERT_GE(music->log.size(), 3u);
     EXPECT_EQ(music->log[0], "open DIDELI.MID");
-    EXPECT_EQ(music->log[1], "seek " + std::to_string(frmHuvudmeny->MusicResumePosition));
+    EXPECT_EQ(music->log[1], "seek " + std::to_string(MusicResumePosition));
     EXPECT_EQ(music->log[2], "play notify");
     EXPECT_FALSE(app.Terminated()) << "closing an exercise does not end the program";
     ++closed;

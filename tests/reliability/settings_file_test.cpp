@@ -18,7 +18,7 @@
 #include <random>
 #include <set>
 
-#include "app/settings.h"
+#include "content/settings.h"
 #include "toolkit/profile.h"
 
 using namespace tamiro;

@@ -25,14 +25,14 @@
 
 #include "app/about.h"
 #include "app/main_menu.h"
-#include "app/settings.h"
+#include "content/settings.h"
 #include "app/startup.h"
 #include "content/content_tables.h"
 #include "exercises/hangman/hangman_form.h"
 #include "exercises/memory/memory_form.h"
 #include "exercises/multiple_choice/mc_form.h"
 #include "exercises/rain/rain_form.h"
-#include "content/message_form.h"
+#include "exercises/common/message_form.h"
 #include "toolkit/application.h"
 #include "toolkit/code_page.h"
 #include "toolkit/help_viewer.h"
@@ -382,6 +382,10 @@ class Driver : public QObject {
       total += w;
     }
     if (controls.empty()) return std::nullopt;
+    // By name, so that a seed takes the same walk however a form orders its
+    // controls.
+    std::stable_sort(controls.begin(), controls.end(),
+                     [](const auto& a, const auto& b) { return a.first->Name() < b.first->Name(); });
     double r = std::uniform_real_distribution<double>(0, total)(random_);
     tk::Control* chosen = controls.back().first;
     for (const auto& [control, w] : controls) {
@@ -636,19 +640,14 @@ class Driver : public QObject {
 
 std::vector<std::string> FormsToReach() {
   std::vector<std::string> forms = {"frmHuvudmeny", "frmHelp"};
-  if (LaunchMultipleChoice)
-    for (int n = 1; n <= 6; ++n) forms.push_back("frmOvMC exercise " + std::to_string(n));
-  if (LaunchRain)
-    for (int n : {9, 10, 11}) forms.push_back("frmOvRegn exercise " + std::to_string(n));
-  if (LaunchHangman) forms.push_back("frmOvHangman");
-  if (LaunchMemory) {
-    // Both games in each of their sizes.
-    for (const char* size : {"7, 16", "7, 24", "7, 36", "8, 12", "8, 18", "8, 28"})
-      forms.push_back("frmOvMemory exercise " + std::string(size) + " cards");
-    forms.push_back("frmMessage");
-  }
-  if (ShowAboutForm)
-    for (const char* form : {"frmAbout", "frmAbout, its list open"}) forms.push_back(form);
+  for (int n = 1; n <= 6; ++n) forms.push_back("frmOvMC exercise " + std::to_string(n));
+  for (int n : {9, 10, 11}) forms.push_back("frmOvRegn exercise " + std::to_string(n));
+  forms.push_back("frmOvHangman");
+  // Both memory games in each of their sizes.
+  for (const char* size : {"7, 16", "7, 24", "7, 36", "8, 12", "8, 18", "8, 28"})
+    forms.push_back("frmOvMemory exercise " + std::string(size) + " cards");
+  forms.push_back("frmMessage");
+  for (const char* form : {"frmAbout", "frmAbout, its list open"}) forms.push_back(form);
   return forms;
 }
 

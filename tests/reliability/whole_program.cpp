@@ -10,7 +10,7 @@
 #include <random>
 
 #include "app/main_menu.h"
-#include "app/settings.h"
+#include "content/settings.h"
 #include "app/startup.h"
 #include "content/content_tables.h"
 #include "toolkit/application.h"
@@ -163,9 +163,8 @@ std::vector<Visit> TourEveryForm() {
   using namespace tamiro;
   auto& app = tk::Application::Instance();
   std::vector<Visit> visits;
-  for (int tile = 1; tile <= TfrmHuvudmeny::kTileCount; ++tile) {
-    tk::Shape* shape = frmHuvudmeny->shpOv[static_cast<std::size_t>(tile)];
-    if (!shape) continue;
+  const auto tiles = frmHuvudmeny->shpOv;
+  for (const auto& [tile, shape] : tiles) {
     Visit visit;
     visit.tile = tile;
     const QPoint c = shape->BoundsRect().center();

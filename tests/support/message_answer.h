@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "content/message_form.h"
+#include "exercises/common/message_form.h"
 #include "toolkit/forms.h"
 
 namespace testing_support {

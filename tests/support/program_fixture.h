@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 
 #include "app/main_menu.h"
-#include "app/settings.h"
+#include "content/settings.h"
 #include "app/startup.h"
 #include "support/fake_player.h"
 #include "support/test_support.h"

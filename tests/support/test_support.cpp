@@ -9,6 +9,7 @@
 
 #include "toolkit/application.h"
 #include "toolkit/profile.h"
+#include "exercises/common/games.h"
 
 namespace testing_support {
 
@@ -90,6 +91,18 @@ std::string EncodeLangString(int tag, const std::vector<std::u16string>& texts) 
   for (std::size_t language = 0; language < 18; ++language)
     PutString(out, language < texts.size() ? texts[language] : u"");
   return out;
+}
+
+LaunchersReplaced::LaunchersReplaced(std::function<void(int exercise)> launch) {
+  for (tamiro::Game& game : tamiro::Games()) {
+    saved_.push_back(game.launch);
+    game.launch = [launch](tk::Form*, const tamiro::Game& g) { launch(g.exercise); };
+  }
+}
+
+LaunchersReplaced::~LaunchersReplaced() {
+  auto& games = tamiro::Games();
+  for (std::size_t i = 0; i < games.size() && i < saved_.size(); ++i) games[i].launch = saved_[i];
 }
 
 }  // namespace testing_support

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "exercises/common/games.h"
 #include "toolkit/platform.h"
 
 class QWidget;
@@ -26,6 +27,20 @@ void PressKey(QWidget* widget, int key, const QString& text = QString(), Qt::Key
 // Where typed keys go now: the open list, else the focused widget, else the
 // program's window.
 QWidget* KeyTarget();
+
+// The test's launcher in place of every game's for as long as it lives, the
+// games' own again afterwards: a tile then calls it with its game's
+// exercise number (0 for hangman).
+class LaunchersReplaced {
+ public:
+  explicit LaunchersReplaced(std::function<void(int exercise)> launch);
+  ~LaunchersReplaced();
+  LaunchersReplaced(const LaunchersReplaced&) = delete;
+  LaunchersReplaced& operator=(const LaunchersReplaced&) = delete;
+
+ private:
+  std::vector<tamiro::GameLauncher> saved_;
+};
 
 // Data-file encoding, as the program reads it.
 void PutWord(std::string& out, int value);

@@ -4,8 +4,9 @@
 //   tamiro_screenshot --screen NAME [--mark M] [--state S] --size 1024x768 [--dpr 2] [--language N]
 //                     [--capital] --out menu.png
 //
-// The screens are menu and help, and those each family registers (see
-// screens.h); --list names them all. The program directory is the build's
+// The screens are menu and help, every game's (see
+// exercises/common/games.h) and those registered here (see screens.h);
+// --list names them all. The program directory is the build's
 // (the folder holding the program and its assets); --program-dir names
 // another.
 
@@ -27,6 +28,7 @@
 #include "toolkit/application.h"
 #include "toolkit/platform.h"
 #include "toolkit/profile.h"
+#include "exercises/common/games.h"
 
 namespace screenshot {
 namespace {
@@ -50,6 +52,7 @@ namespace {
 
 void ListScreens(std::FILE* out) {
   std::fprintf(out, "screens: menu, help\n");
+  for (const auto& game : tamiro::Games()) std::fprintf(out, "         %s\n", game.screenUsage.c_str());
   for (const auto& family : screenshot::Families()) std::fprintf(out, "         %s\n", family.usage.c_str());
 }
 
@@ -128,10 +131,12 @@ int main(int argc, char* argv[]) {
   if (screen == "help") {
     app.ShowHelp(tamiro::frmHuvudmeny->HelpContext);
   } else if (screen != "menu") {
-    const screenshot::ScreenOptions options{mark, state, language, capital, width, height, dpr};
+    const screenshot::ScreenOptions options{mark, state, language, capital, width, height, dpr, tamiro::frmHuvudmeny};
     bool found = false;
+    for (const auto& game : tamiro::Games())
+      if (game.screens && (found = game.screens(screen, options))) break;
     for (const auto& family : screenshot::Families())
-      if ((found = family.setup(screen, options))) break;
+      if (!found && (found = family.setup(screen, options))) break;
     if (!found) {
       std::fprintf(stderr, "unknown screen %s\n", screen.c_str());
       ListScreens(stderr);

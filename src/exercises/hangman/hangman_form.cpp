@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/main_menu.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
+#include "content/sound.h"
 #include "toolkit/application.h"
 #include "toolkit/code_page.h"
 
@@ -61,17 +61,10 @@ std::string PieceFile(int piece) {
   return ProgramFile(name);
 }
 
-void FillBlack(tk::Image& image) {
-  tk::Canvas& canvas = image.Canvas();
-  canvas.Brush.Clear = false;
-  canvas.Brush.Color = 0;
-  canvas.FillRect(0, 0, image.Width(), image.Height());
-}
-
 // A face in the head: drawn on imgFace, which lies under the ring.
 void DrawFace(tk::Image& face, char glyph, tk::Colour colour) {
-  DrawTextCentred(face.Width() / 2, static_cast<int>(std::trunc(face.Height() * 0.52)), face, std::string(1, glyph),
-                  colour, SymbolFont, static_cast<int>(std::trunc(LargeFontSize * 0.8)));
+  DrawTextCentred(face.Width() / 2, Trunc(face.Height() * 0.52), face, std::string(1, glyph),
+                  colour, SymbolFont, Trunc(LargeFontSize * 0.8));
 }
 
 // Chooses the entry of the next word: the first unused one of up to
@@ -92,7 +85,6 @@ int ChooseWord() {
 TfrmOvHangman::TfrmOvHangman(tk::Component* owner) : tk::Form(owner, "frmOvHangman", 640, 480) {
   Tag = 26;
   HelpContext = 101;
-  KeyPreview = true;
   imgAlpha = new tk::Image(this, "imgAlpha", 8, 4, 217, 369);
   Shape1 = new tk::Shape(this, "Shape1", 8, 382, 489, 1);
   imgWord = new tk::Image(this, "imgWord", 8, 392, 489, 77);
@@ -116,9 +108,7 @@ TfrmOvHangman::TfrmOvHangman(tk::Component* owner) : tk::Form(owner, "frmOvHangm
   }
 
   imgAlpha->OnMouseDown = [this](tk::MouseButton b, int shift, int x, int y) { imgAlphaMouseDown(b, shift, x, y); };
-  imgStart->OnClick = [this] { imgStartClick(); };
-  imgHelp->OnClick = [this] { imgHelpClick(); };
-  imgExit->OnClick = [this] { imgExitClick(); };
+  frame = new ExerciseFrame(this, {imgHelp, true, imgExit, imgStart}, [this] { NewGame(); });
   OnCreate = [this] { FormCreate(); };
   OnShow = [this] { FormShow(); };
   OnKeyPress = [this](char key) { FormKeyPress(key); };
@@ -142,10 +132,7 @@ void TfrmOvHangman::FormShow() {
   ClearImage(*imgSol);
   DrawTextAt(0, 0, *imgSol, GlyphText(4), Pictures[4].Colour, SymbolFont, 3 * LargeFontSize);
   ClearImage(*imgWord);
-  DrawButtonFace(*imgHelp, LangStrings[14], kWhite, ExerciseFont, 2 * ButtonFontSize, 30, 1);
-  DrawButtonFace(*imgExit, LangStrings[15], kWhite, ExerciseFont, ButtonFontSize, 30, 1);
-  const std::string& start = LangStrings[17];
-  DrawButtonFace(*imgStart, start, kWhite, ExerciseFont, start.size() > 9 ? ButtonFontSize - 3 : ButtonFontSize, 30, 1);
+  frame->DrawButtons();
 }
 
 void TfrmOvHangman::NewGame() {
@@ -157,7 +144,7 @@ void TfrmOvHangman::NewGame() {
   Misses = 0;
   Show();
   // The grid has 32 cells: a longer letter set offers its first 32 letters.
-  GridLetters = LangStrings[21].substr(0, kGridCells);
+  GridLetters = LangString(Text::Letters).substr(0, kGridCells);
   LetterUsed.fill(false);
   SecretWord.clear();
   if (const int k = ChooseWord(); k > 0) {
@@ -197,11 +184,11 @@ void TfrmOvHangman::ShowWord(const std::string& text) {
   // A row of at least ten cells across 90 % of the image, from 5 % of its
   // width; a word of fewer letters stands in its middle.
   const int n = std::max(length, 10);
-  const int cell = static_cast<int>(std::trunc(w * 0.9)) / n;
-  const int size = static_cast<int>(std::trunc(LargeFontSize * 10.0 / n));
-  const int margin = static_cast<int>(std::trunc(w * 0.05));
+  const int cell = Trunc(w * 0.9) / n;
+  const int size = Trunc(LargeFontSize * 10.0 / n);
+  const int margin = Trunc(w * 0.05);
   for (int i = 1; i <= length; ++i) {
-    const int x = static_cast<int>(std::trunc(((n - length) / 2.0 + i - 0.5) * cell)) + margin;
+    const int x = Trunc(((n - length) / 2.0 + i - 0.5) * cell) + margin;
     DrawTextCentred(x, h / 2, *imgWord, text.substr(static_cast<std::size_t>(i - 1), 1), kLightYellow, ExerciseFont,
                     size);
   }
@@ -222,12 +209,12 @@ void TfrmOvHangman::DrawLetterGrid() {
     canvas.MoveTo(0, CellHeight * r);
     canvas.LineTo(w, CellHeight * r);
   }
-  const int size = static_cast<int>(std::trunc(LargeFontSize / 1.5));
+  const int size = Trunc(LargeFontSize / 1.5);
   const int letters = std::min(static_cast<int>(GridLetters.size()), kGridCells);
   for (int p = 1; p <= letters; ++p) {
     const int column = (p - 1) % kGridColumns, row = (p - 1) / kGridColumns;
-    DrawTextCentred(static_cast<int>(std::trunc((column + 0.5) * CellWidth)),
-                    static_cast<int>(std::trunc((row + 0.5) * CellHeight)), *imgAlpha,
+    DrawTextCentred(Trunc((column + 0.5) * CellWidth),
+                    Trunc((row + 0.5) * CellHeight), *imgAlpha,
                     GridLetters.substr(static_cast<std::size_t>(p - 1), 1),
                     LetterUsed[static_cast<std::size_t>(p)] ? kDarkGrey : kWhite, ExerciseFont, size);
   }
@@ -254,7 +241,7 @@ void TfrmOvHangman::FormKeyPress(char key) {
 std::string TfrmOvHangman::HangmanReplacements(const std::string& letter) const {
   std::string result;
   if (letter.size() != 1) return result;
-  const std::string& pairs = LangStrings[32];
+  const std::string& pairs = LangString(Text::HangmanPairs);
   for (std::size_t i = 0; i + 1 < pairs.size(); i += 2)
     if (pairs[i] == letter[0]) result += pairs[i + 1];
   return result;
@@ -295,25 +282,6 @@ void TfrmOvHangman::Guess(const std::string& letter) {
     DrawFace(*imgFace, kSadFace, 0x0000FF);
     Redraw();
   }
-}
-
-void TfrmOvHangman::imgStartClick() {
-  PlaySound("KLICK3.WAV");
-  NewGame();
-}
-
-void TfrmOvHangman::imgExitClick() {
-  PlaySound("KLICK3.WAV");
-  Release();
-}
-
-void TfrmOvHangman::imgHelpClick() {
-  PlaySound("KLICK3.WAV");
-  tk::Application::Instance().ShowHelp(HelpContext);
-}
-
-void InstallHangman() {
-  LaunchHangman = FormLauncher(frmOvHangman, [](TfrmOvHangman& form, int) { form.NewGame(); });
 }
 
 }  // namespace tamiro

@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "exercises/common/exercise_frame.h"
 #include "toolkit/forms.h"
 
 namespace tamiro {
@@ -29,9 +30,6 @@ class TfrmOvHangman : public tk::Form {
   void FormShow();
   void FormKeyPress(char key);
   void imgAlphaMouseDown(tk::MouseButton button, int shift, int x, int y);
-  void imgStartClick();
-  void imgExitClick();
-  void imgHelpClick();
 
   static constexpr int kPieceCount = 11;
 
@@ -47,6 +45,7 @@ class TfrmOvHangman : public tk::Form {
   // The pieces in the order they appear: imgHm[1] (the ground) to imgHm[11]
   // (the left arm).
   std::array<tk::Image*, kPieceCount + 1> imgHm{};
+  ExerciseFrame* frame;  // Help, Exit and Start
 };
 
 // The open form: the newest instance the menu created.
@@ -75,8 +74,5 @@ extern int CellHeight;
 // The characters of a word that are shown from the start.
 bool ShownFromStart(char c);
 }  // namespace hangman
-
-// Lets the main menu start hangman.
-void InstallHangman();
 
 }  // namespace tamiro

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/main_menu.h"
-#include "app/settings.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
-#include "content/message_form.h"
+#include "content/settings.h"
+#include "content/sound.h"
+#include "exercises/common/message_form.h"
 #include "toolkit/application.h"
 
 namespace tamiro {
@@ -49,25 +49,15 @@ constexpr int kDefaultButton[2] = {2, 3};
 bool WordMemory() { return Exercise == 8; }
 const BoardSize& SizeOf(int button) { return kSizes[WordMemory() ? 1 : 0][button]; }
 
-// Random draws until one satisfies the test, at most this many; then a scan.
+// Random draws of a picture or a place before the deal takes the first
+// that is free.
 constexpr int kDrawsBeforeScan = 200;
 
-// A random index of low .. low + count - 1 that passes the test: drawn as
-// Trunc(r * count) + low until one passes, and when a number of draws have
-// all failed, the first that passes from a random place on, around. -1 when
+// A random index of low .. low + count - 1 that passes the test; -1 when
 // none passes.
 template <class Test>
 int DrawIndex(int low, int count, Test passes) {
-  for (int draw = 0; draw < kDrawsBeforeScan; ++draw) {
-    const int i = RandomIn(low, count);
-    if (passes(i)) return i;
-  }
-  const int from = RandomIn(0, count);
-  for (int k = 0; k < count; ++k) {
-    const int i = low + (from + k) % count;
-    if (passes(i)) return i;
-  }
-  return -1;
+  return DrawValue(low, count, kDrawsBeforeScan, passes);
 }
 
 // A picture the deal may take: not yet on the board, and with a name where
@@ -96,12 +86,17 @@ TfrmOvMemory::TfrmOvMemory(tk::Component* owner) : tk::Form(owner, "frmOvMemory"
   imgExit = new tk::Image(this, "imgExit", 504, 420, 113, 45);
 
   Image1->OnMouseDown = [this](tk::MouseButton b, int shift, int x, int y) { Image1MouseDown(b, shift, x, y); };
-  imgStart->OnClick = [this] { imgStartClick(); };
   imgCards1->OnClick = [this] { imgCards1Click(); };
   imgCards2->OnClick = [this] { imgCards2Click(); };
   imgCards3->OnClick = [this] { imgCards3Click(); };
-  imgHelp->OnClick = [this] { imgHelpClick(); };
-  imgExit->OnClick = [this] { imgExitClick(); };
+  // A new game: also when the player chooses to go on with this one, the
+  // board is drawn anew.
+  frame = new ExerciseFrame(this, {imgHelp, true, imgExit, imgStart, imgScore}, [this] {
+    Play([this] {
+      NewGame();
+      DrawBoard();
+    });
+  });
   OnCreate = [this] { FormCreate(); };
   OnShow = [this] { FormShow(); };
 }
@@ -130,15 +125,10 @@ void TfrmOvMemory::Start(int exercise) {
 void TfrmOvMemory::FormShow() {
   StopMusic();
   for (tk::Image* image : {imgBlad, imgCards1, imgCards2, imgCards3, Image1}) ClearImage(*image);
-  DrawButtonFace(*imgHelp, LangStrings[14], kWhite, ExerciseFont, ButtonFontSize * 2, 30, 1);
-  DrawButtonFace(*imgExit, LangStrings[15], kWhite, ExerciseFont, ButtonFontSize, 30, 1);
-  const std::string& start = LangStrings[17];
-  DrawButtonFace(*imgStart, start, kWhite, ExerciseFont, start.size() <= 9 ? ButtonFontSize : ButtonFontSize - 3, 30, 1);
-  tk::Canvas& emblem = imgBlad->Canvas();
-  emblem.Brush = {0, false};
-  emblem.FillRect(0, 0, imgBlad->Width(), imgBlad->Height());
+  frame->DrawButtons();
+  FillBlack(*imgBlad);
   DrawTextCentred(imgBlad->Width() / 2, imgBlad->Height() / 2, *imgBlad, GlyphText(5), Pictures[5].Colour, SymbolFont,
-                  static_cast<int>(std::trunc(LargeFontSize * 2.2)));
+                  Trunc(LargeFontSize * 2.2));
 }
 
 void TfrmOvMemory::DrawSizeButtons() {
@@ -147,13 +137,13 @@ void TfrmOvMemory::DrawSizeButtons() {
   const int otherSize = WordMemory() ? chosenSize : ButtonFontSize;
   for (int button = 1; button <= 3; ++button) {
     const BoardSize& size = SizeOf(button);
-    const std::string caption = (std::to_string(size.cards) + " " + LangStrings[18]).substr(0, kCaptionLength);
+    const std::string caption = (std::to_string(size.cards) + " " + LangString(Text::Cards)).substr(0, kCaptionLength);
     DrawButtonFace(*buttons[button], caption, kNavy, ExerciseFont, otherSize, -1, 3);
   }
   for (int button = 1; button <= 3; ++button) {
     const BoardSize& size = SizeOf(button);
     if (size.cards != NextCardCount) continue;
-    const std::string caption = (std::to_string(size.cards) + " " + LangStrings[18]).substr(0, kCaptionLength);
+    const std::string caption = (std::to_string(size.cards) + " " + LangString(Text::Cards)).substr(0, kCaptionLength);
     DrawButtonFace(*buttons[button], caption, kWhite, ExerciseFont, chosenSize, -1, 3);
   }
 }
@@ -175,7 +165,7 @@ void TfrmOvMemory::NewGame() {
   Turns = 0;
   // A game in progress is abandoned only when the player says so.
   if (MatchedCards != 0 && MatchedCards != CardCount &&
-      ShowMessageForm(LangStrings[22], LangStrings[23], LangStrings[24]) == 2)
+      ShowMessageForm(LangString(Text::NewGameQuestion), LangString(Text::Yes), LangString(Text::No)) == 2)
     return;
   CardCount = NextCardCount;
   Rows = NextRows;
@@ -223,9 +213,7 @@ void TfrmOvMemory::NewGame() {
 }
 
 void TfrmOvMemory::DrawBoard() {
-  tk::Canvas& canvas = Image1->Canvas();
-  canvas.Brush = {0, false};
-  canvas.FillRect(0, 0, Image1->Width(), Image1->Height());
+  FillBlack(*Image1);
   if (Columns <= 0 || Rows <= 0) return;  // nothing dealt yet
   CardWidth = Image1->Width() / Columns - kGap;
   CardHeight = Image1->Height() / Rows - kGap;
@@ -261,13 +249,7 @@ void TfrmOvMemory::DrawCard(int i) {
   }
 }
 
-void TfrmOvMemory::ShowScore() {
-  tk::Canvas& canvas = imgScore->Canvas();
-  canvas.Brush = {0, false};
-  canvas.FillRect(0, 0, imgScore->Width(), imgScore->Height());
-  DrawTextCentred(imgScore->Width() / 2, imgScore->Height() / 2, *imgScore, std::to_string(Turns), kWhite, ExerciseFont,
-                  LargeFontSize / 2);
-}
+void TfrmOvMemory::ShowScore() { frame->ShowScore(Turns); }
 
 void TfrmOvMemory::RefreshDisplay() {
   PaintChanges();
@@ -324,24 +306,6 @@ void TfrmOvMemory::TurnCard(int x, int y) {
   if (CardCount > 0 && MatchedCards == CardCount) PlayMusic("HURRA1.MID", 0, false);
 }
 
-void TfrmOvMemory::imgStartClick() {
-  Play([this] {
-    PlaySound("KLICK3.WAV");
-    NewGame();
-    DrawBoard();  // also when the player chose to go on
-  });
-}
-
-void TfrmOvMemory::imgHelpClick() {
-  PlaySound("KLICK3.WAV");
-  tk::Application::Instance().ShowHelp(HelpContext);
-}
-
-void TfrmOvMemory::imgExitClick() {
-  PlaySound("KLICK3.WAV");
-  Release();
-}
-
 void TfrmOvMemory::Play(std::function<void()> action) {
   waiting_.push_back(std::move(action));
   if (playing_) return;
@@ -358,10 +322,6 @@ void TfrmOvMemory::Play(std::function<void()> action) {
     waiting_.pop_front();
     next();
   }
-}
-
-void InstallMemory() {
-  LaunchMemory = FormLauncher(frmOvMemory, [](TfrmOvMemory& form, int exercise) { form.Start(exercise); });
 }
 
 }  // namespace tamiro

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "exercises/common/exercise_frame.h"
 #include "toolkit/forms.h"
 
 namespace tamiro {
@@ -33,14 +34,11 @@ class TfrmOvMemory : public tk::Form {
 
   void FormCreate();
   void FormShow();
-  void imgStartClick();
   void Image1MouseDown(tk::MouseButton button, int shift, int x, int y);
-  void imgExitClick();
   void Start(int exercise);
   void imgCards3Click();
   void imgCards2Click();
   void imgCards1Click();
-  void imgHelpClick();
 
   tk::Image* Image1;  // the board
   tk::Image* imgBlad;
@@ -51,6 +49,7 @@ class TfrmOvMemory : public tk::Form {
   tk::Image* imgStart;
   tk::Image* imgHelp;
   tk::Image* imgExit;
+  ExerciseFrame* frame;  // Help, Exit, Start and the score (the turns)
 
  private:
   void DrawBoard();
@@ -88,8 +87,5 @@ extern int FirstCard, SecondCard;                    // this turn's cards; -1 fo
 extern int MatchedCards;                             // cards in found pairs
 extern int Turns;                                    // second cards turned in this game
 }  // namespace memory
-
-// Lets the main menu start these exercises.
-void InstallMemory();
 
 }  // namespace tamiro

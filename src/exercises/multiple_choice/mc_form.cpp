@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "app/main_menu.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
+#include "content/sound.h"
 #include "toolkit/application.h"
 #include "toolkit/code_page.h"
 
@@ -46,7 +46,6 @@ constexpr char kWrongMark = static_cast<char>(255);
 TfrmOvMC::TfrmOvMC(tk::Component* owner) : tk::Form(owner, "frmOvMC", 640, 480) {
   Tag = 26;
   HelpContext = 101;
-  KeyPreview = true;
   lblRubrik = new tk::Label(this, "lblRubrik", 4, 4, 629, 41);
   lblRubrik->Font = {"Tamiro3", 16, 0};  // 21-pixel letters
   lblRubrik->FontColour = kWhite;
@@ -77,8 +76,7 @@ TfrmOvMC::TfrmOvMC(tk::Component* owner) : tk::Form(owner, "frmOvMC", 640, 480) 
   }
   imgEasy->OnClick = [this] { imgEasyClick(); };
   imgHard->OnClick = [this] { imgHardClick(); };
-  imgHelp->OnClick = [this] { imgHelpClick(); };
-  imgExit->OnClick = [this] { imgExitClick(); };
+  frame = new ExerciseFrame(this, {imgHelp, false, imgExit});
   tmrNew->OnTimer = [this] { tmrNewTimer(); };
   OnCreate = [this] { FormCreate(); };
   OnShow = [this] { FormShow(); };
@@ -108,7 +106,8 @@ void TfrmOvMC::Start(int exercise) {
     case 2:
     case 3:
     case 4: {
-      lblRubrik->Caption = "~~~~~   " + LangStrings[static_cast<std::size_t>(exercise)] + "   ~~~~~";
+      const Text heading = exercise == 2 ? Text::Addition : exercise == 3 ? Text::Subtraction : Text::Multiplication;
+      lblRubrik->Caption = "~~~~~   " + LangString(heading) + "   ~~~~~";
       LevelChoice = true;
       const tk::Colour colour = exercise == 2 ? Pictures[2].Colour : exercise == 3 ? 0xFF8020 : 0x20FFFF;
       DrawButtonFace(*imgBild1, GlyphText(2), colour, SymbolFont, 2 * LargeFontSize, -1, 3);
@@ -137,16 +136,15 @@ void TfrmOvMC::FormShow() {
   StopMusic();
   ClearImage(*Image1);
   for (int k = 1; k <= 4; ++k) ClearImage(*AnswerImages[static_cast<std::size_t>(k)]);
-  DrawButtonFace(*imgHelp, LangStrings[14], kWhite, ExerciseFont, ButtonFontSize, 30, 1);
-  DrawButtonFace(*imgExit, LangStrings[15], kWhite, ExerciseFont, ButtonFontSize, 30, 1);
+  frame->DrawButtons();
 }
 
 void TfrmOvMC::DrawLevelButtons() {
   imgEasy->SetVisible(LevelChoice);
   imgHard->SetVisible(LevelChoice);
   if (!LevelChoice) return;
-  DrawButtonFace(*imgEasy, LangStrings[19], Easy ? kWhite : kNavy, ExerciseFont, ButtonFontSize, -1, 3);
-  DrawButtonFace(*imgHard, LangStrings[20], Easy ? kNavy : kWhite, ExerciseFont, ButtonFontSize, -1, 3);
+  DrawButtonFace(*imgEasy, LangString(Text::Easy), Easy ? kWhite : kNavy, ExerciseFont, ButtonFontSize, -1, 3);
+  DrawButtonFace(*imgHard, LangString(Text::Hard), Easy ? kNavy : kWhite, ExerciseFont, ButtonFontSize, -1, 3);
 }
 
 void TfrmOvMC::imgEasyClick() {
@@ -168,11 +166,11 @@ void TfrmOvMC::CheckAnswer(tk::Image* image, int slot) {
     if (Exercise == 5) {
       ClearQuestionArea();
       const int w = Image1->Width(), h = Image1->Height();
-      DrawTextCentred(w / 2, static_cast<int>(std::trunc(h * 0.3)), *Image1, GlyphText(PictureId),
+      DrawTextCentred(w / 2, Trunc(h * 0.3), *Image1, GlyphText(PictureId),
                       PictureId >= 1 && PictureId <= kPictureCount ? Pictures[static_cast<std::size_t>(PictureId)].Colour : kWhite,
                       SymbolFont, 5 * LargeFontSize);
-      DrawTextCentred(w / 2, static_cast<int>(std::trunc(h * 0.8)), *Image1, AnswerWord, kWhite, ExerciseFont,
-                      static_cast<int>(std::trunc(LargeFontSize * 1.5)));
+      DrawTextCentred(w / 2, Trunc(h * 0.8), *Image1, AnswerWord, kWhite, ExerciseFont,
+                      Trunc(LargeFontSize * 1.5));
     }
   } else {
     PlaySound("BRUPP1.WAV");
@@ -193,25 +191,6 @@ void TfrmOvMC::FormKeyPress(char key) {
   }
 }
 
-void TfrmOvMC::imgHelpClick() {
-  PlaySound("KLICK3.WAV");
-  tk::Application::Instance().ShowHelp(HelpContext);
-}
-
-void TfrmOvMC::imgExitClick() {
-  PlaySound("KLICK3.WAV");
-  Release();
-}
-
-void TfrmOvMC::ClearQuestionArea() {
-  tk::Canvas& canvas = Image1->Canvas();
-  canvas.Brush.Clear = false;
-  canvas.Brush.Color = 0;
-  canvas.FillRect(0, 0, Image1->Width(), Image1->Height());
-}
-
-void InstallMultipleChoice() {
-  LaunchMultipleChoice = FormLauncher(frmOvMC, [](TfrmOvMC& form, int exercise) { form.Start(exercise); });
-}
+void TfrmOvMC::ClearQuestionArea() { FillBlack(*Image1); }
 
 }  // namespace tamiro

@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 
+#include "exercises/common/exercise_frame.h"
 #include "toolkit/forms.h"
 
 namespace tamiro {
@@ -30,8 +31,6 @@ class TfrmOvMC : public tk::Form {
   void imgEasyClick();
   void imgHardClick();
   void tmrNewTimer();
-  void imgHelpClick();
-  void imgExitClick();
 
   tk::Label* lblRubrik;
   tk::Image* Image1;
@@ -42,6 +41,7 @@ class TfrmOvMC : public tk::Form {
   tk::Image* imgHelp;
   tk::Image* imgExit;
   tk::Timer* tmrNew;
+  ExerciseFrame* frame;  // Help and Exit
 
  private:
   void CountingQuestion();
@@ -81,8 +81,5 @@ extern int OperandA, OperandB;
 extern int PreviousCount, PreviousPicture, PreviousA, PreviousB;
 extern std::string AnswerWord;
 }  // namespace mc
-
-// Lets the main menu start these exercises.
-void InstallMultipleChoice();
 
 }  // namespace tamiro

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/main_menu.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
 #include "exercises/multiple_choice/mc_form.h"
@@ -18,26 +17,15 @@ using namespace tk::colours;
 
 namespace {
 
-int Trunc(double v) { return static_cast<int>(std::trunc(v)); }
-
 std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
 // A picture that suits the question, drawn at random as long as a child
-// would wait (a few thousand draws), then the first suitable one from a
-// random place on, so no catalogue can make the search hang. 0 when no
-// picture suits.
+// would wait (a few thousand draws), then the first suitable one after the
+// last draw, so no catalogue can make the search hang. 0 when no picture
+// suits.
 template <class Suitable>
 int FindPicture(Suitable suitable) {
-  for (int tries = 0; tries < 5000; ++tries) {
-    const int id = RandomIn(1, kPictureCount);
-    if (suitable(id)) return id;
-  }
-  const int start = RandomIn(0, kPictureCount);
-  for (int i = 0; i < kPictureCount; ++i) {
-    const int id = (start + i) % kPictureCount + 1;
-    if (suitable(id)) return id;
-  }
-  return 0;
+  return DrawValue(1, kPictureCount, 5000, suitable, 0);
 }
 
 // The same, preferring a picture other than the previous question's; a
@@ -48,13 +36,10 @@ int FindNewPicture(Suitable suitable) {
   return id != 0 ? id : FindPicture(suitable);
 }
 
-// A number from low upwards (count values) other than the previous one.
+// A number from low upwards (count values) other than the previous one;
+// the only number there is when there is one.
 int DrawOther(int low, int count, int previous) {
-  for (int tries = 0; tries < 1000; ++tries) {
-    const int v = RandomIn(low, count);
-    if (v != previous) return v;
-  }
-  return previous - low + 1 < count ? previous + 1 : low;
+  return DrawValue(low, count, 1000, [&](int v) { return v != previous; }, low);
 }
 
 void SetSlotTexts(const std::string& font, int size) {
@@ -118,7 +103,7 @@ void TfrmOvMC::CountingQuestion() {
   ObjectColour = entry.Colour;
   // Where the counting form carries the whole question ("Quanti gatti") the
   // opening words are empty, and so is the blank after them.
-  const std::string& opening = LangStrings[16];
+  const std::string& opening = LangString(Text::HowMany);
   lblRubrik->Caption =
       ApplyLetterCase("~ " + (opening.empty() ? std::string() : opening + " ") + entry.PluralName + " ? ~");
   lblRubrik->Invalidate();
@@ -198,7 +183,7 @@ void TfrmOvMC::ArithmeticQuestion() {
 
 void TfrmOvMC::FirstLetterQuestion() {
   const int w = Image1->Width(), h = Image1->Height();
-  const std::string& alphabet = LangStrings[21];
+  const std::string& alphabet = LangString(Text::Letters);
   const int letters = static_cast<int>(alphabet.size());
   const auto initial = [&](int p) -> std::size_t {
     const std::string& name = Pictures[At(p)].Name;

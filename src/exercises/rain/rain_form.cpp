@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/main_menu.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
+#include "content/sound.h"
 #include "toolkit/application.h"
 #include "toolkit/code_page.h"
 
@@ -23,7 +23,7 @@ int ColumnWidth = 0;
 int ItemHeight = 0;
 
 std::string Alphabet() {
-  std::string letters = LangStrings[33];
+  std::string letters = LangString(Text::RainAlphabet);
   if (letters.size() > static_cast<std::size_t>(kItemCapacity)) letters.resize(kItemCapacity);
   return letters;
 }
@@ -39,13 +39,6 @@ constexpr int kSumRain = 10;
 constexpr int kAbcRain = 11;
 
 TRainItem& Item(int i) { return Items[static_cast<std::size_t>(i)]; }
-
-int Trunc(double value) { return static_cast<int>(std::trunc(value)); }
-
-void FillBlack(tk::Canvas& canvas, int x1, int y1, int x2, int y2) {
-  canvas.Brush = {0, false};
-  canvas.FillRect(x1, y1, x2, y2);
-}
 
 // The size of the items' text in each game.
 int ItemFontSize() {
@@ -63,7 +56,6 @@ int ItemFontSize() {
 TfrmOvRegn::TfrmOvRegn(tk::Component* owner) : tk::Form(owner, "frmOvRegn", 640, 480) {
   Tag = 26;
   HelpContext = 101;
-  KeyPreview = true;
   Shape1 = new tk::Shape(this, "Shape1", 3, -2, 505, 475);
   Shape1->Brush.Clear = true;
   Shape1->Pen = {kWhite, 2, false};
@@ -81,10 +73,8 @@ TfrmOvRegn::TfrmOvRegn(tk::Component* owner) : tk::Form(owner, "frmOvRegn", 640,
   Timer1->SetInterval(80);
   Timer1->SetEnabled(false);
 
-  imgStart->OnClick = [this] { imgStartClick(); };
-  imgScore->OnClick = [this] { imgStartClick(); };
-  imgHelp->OnClick = [this] { imgHelpClick(); };
-  imgExit->OnClick = [this] { imgExitClick(); };
+  frame = new ExerciseFrame(this, {imgHelp, true, imgExit, imgStart, imgScore}, [this] { NewGame(); });
+  imgScore->OnClick = [this] { frame->StartClick(); };
   Timer1->OnTimer = [this] { Timer1Timer(); };
   OnCreate = [this] { FormCreate(); };
   OnShow = [this] { FormShow(); };
@@ -112,19 +102,14 @@ void TfrmOvRegn::Start(int exercise) {
   NewGame();
 }
 
-void TfrmOvRegn::FormShow() {
-  DrawButtonFace(*imgHelp, LangStrings[14], kWhite, ExerciseFont, 2 * ButtonFontSize, 30, 1);
-  DrawButtonFace(*imgExit, LangStrings[15], kWhite, ExerciseFont, ButtonFontSize, 30, 1);
-  const std::string& start = LangStrings[17];
-  DrawButtonFace(*imgStart, start, kWhite, ExerciseFont, start.size() > 9 ? ButtonFontSize - 3 : ButtonFontSize, 30, 1);
-}
+void TfrmOvRegn::FormShow() { frame->DrawButtons(); }
 
 void TfrmOvRegn::NewGame() {
   PlayMusic("DROPPAR.MID", 0, true);
   Randomize();
   Score = 0;
   ShowScore();
-  FillBlack(imgRegn->Canvas(), 0, 0, imgRegn->Width(), imgRegn->Height());
+  FillBlack(*imgRegn);
   FillBlack(Canvas(), shpRam->Left(), shpRam->Top(), shpRam->Left() + shpRam->Width(),
             shpRam->Top() + shpRam->Height());
 
@@ -202,11 +187,7 @@ void TfrmOvRegn::ItemDone() {
   }
 }
 
-void TfrmOvRegn::ShowScore() {
-  FillBlack(imgScore->Canvas(), 0, 0, imgScore->Width(), imgScore->Height());
-  DrawTextCentred(imgScore->Width() / 2, imgScore->Height() / 2, *imgScore, std::to_string(Score), kWhite,
-                  ExerciseFont, LargeFontSize / 2);
-}
+void TfrmOvRegn::ShowScore() { frame->ShowScore(Score); }
 
 void TfrmOvRegn::FormKeyPress(char key) {
   if (CurrentItem < 1 || CurrentItem > ItemCount) return;
@@ -229,24 +210,5 @@ void TfrmOvRegn::FormKeyPress(char key) {
 }
 
 void TfrmOvRegn::FormClick() { tk::Application::Instance().ShowHelp(HelpContext); }
-
-void TfrmOvRegn::imgStartClick() {
-  PlaySound("KLICK3.WAV");
-  NewGame();
-}
-
-void TfrmOvRegn::imgHelpClick() {
-  PlaySound("KLICK3.WAV");
-  tk::Application::Instance().ShowHelp(HelpContext);
-}
-
-void TfrmOvRegn::imgExitClick() {
-  PlaySound("KLICK3.WAV");
-  Release();
-}
-
-void InstallRain() {
-  LaunchRain = FormLauncher(frmOvRegn, [](TfrmOvRegn& form, int exercise) { form.Start(exercise); });
-}
 
 }  // namespace tamiro

@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "exercises/common/exercise_frame.h"
 #include "toolkit/forms.h"
 
 namespace tamiro {
@@ -26,9 +27,6 @@ class TfrmOvRegn : public tk::Form {
   void FormShow();
   void FormKeyPress(char key);
   void FormClick();
-  void imgStartClick();
-  void imgExitClick();
-  void imgHelpClick();
   void Timer1Timer();
 
   tk::Shape* Shape1;      // the frame around the field
@@ -40,6 +38,7 @@ class TfrmOvRegn : public tk::Form {
   tk::Image* imgExit;
   tk::Image* imgRegn;     // hidden strip on which the items are drawn
   tk::Timer* Timer1;      // one fall step
+  ExerciseFrame* frame;   // Help, Exit, Start and the score
 };
 
 // The open form: the newest instance the menu created.
@@ -71,8 +70,5 @@ extern int ItemHeight;
 std::string Alphabet();
 
 }  // namespace rain
-
-// Lets the main menu start these exercises.
-void InstallRain();
 
 }  // namespace tamiro

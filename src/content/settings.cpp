@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "content/settings.h"
 
 #include "toolkit/profile.h"
 

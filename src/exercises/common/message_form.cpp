@@ -1,4 +1,4 @@
-#include "content/message_form.h"
+#include "exercises/common/message_form.h"
 
 #include "content/content_tables.h"
 #include "content/helpers.h"

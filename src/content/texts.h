@@ -1,0 +1,45 @@
+#pragma once
+// The interface texts by name. Each name stands for the tag of its entry in
+// the language string table (assets-src/README.md says what each holds);
+// this is the one place that maps names to tags.
+
+#include <string>
+
+namespace tamiro {
+
+enum class Text : int {
+  CountingTile = 1,    // "Hur många?"
+  Addition = 2,        // tile and heading
+  Subtraction = 3,
+  Multiplication = 4,
+  PictureTile = 5,     // "Välj rätt bild"
+  FirstLetterTile = 6, // "1:a bokstaven"
+  About = 7,           // "Om Tamiro"
+  HangmanTile = 8,
+  AbcRainTile = 9,
+  MemoryTile = 10,
+  WordMemoryTile = 11,
+  LetterRainTile = 12,
+  SumRainTile = 13,
+  Help = 14,
+  Exit = 15,
+  HowMany = 16,        // the opening of the counting question
+  Start = 17,
+  Cards = 18,          // after a number: "24 kort"
+  Easy = 19,
+  Hard = 20,
+  Letters = 21,        // the first-letter game's and hangman's letters
+  NewGameQuestion = 22,
+  Yes = 23,
+  No = 24,
+  Title = 26,          // the window caption
+  HangmanPairs = 32,   // letters that uncover others too
+  RainAlphabet = 33,
+};
+
+constexpr int TagOf(Text text) { return static_cast<int>(text); }
+
+// The text in the current language.
+const std::string& LangString(Text text);
+
+}  // namespace tamiro
