@@ -112,10 +112,11 @@ void LoadLanguageStrings() {
 void LoadHangmanWords() {
   int n = 0;
   UseLanguageCodePage();
-  // The count is kept up to date as words arrive, so a file that fails half
-  // way leaves a table that is whole as far as it goes.
-  HangmanWordCount = 0;
+  // A file that cannot be opened leaves the words already loaded as they
+  // are. Once it is open, the count is kept up to date as words arrive, so a
+  // file that fails half way leaves a table that is whole as far as it goes.
   TByteFile file(ProgramFile("hangman.crp"));
+  HangmanWordCount = 0;
   while (!file.AtEnd()) {
     const int language = SignedWord(file);
     std::string word = file.ReadString();

@@ -522,22 +522,37 @@ TEST_F(Hangman, APressBeforeTheGridIsFirstDrawnGuessesNothing) {
   EXPECT_TRUE(hm::LetterUsed[1]);
 }
 
-TEST_F(Hangman, WithoutItsWordsFileTheFormSaysSoAndStartsNoGame) {
+TEST_F(Hangman, WithoutItsWordsFileTheFormSaysSoAndKeepsTheWordsItHad) {
+  TfrmOvHangman* form = Launch();
+  const int count = HangmanWordCount;
+  ASSERT_GT(count, 1);
+  const std::string last = HangmanWords[At(count)].Word;
+  const auto exit = [&] {
+    Click(form->imgExit);
+    WaitUntil([] { return frmOvHangman == nullptr; });
+    ASSERT_EQ(frmOvHangman, nullptr);
+  };
+  exit();
   QTemporaryDir dir;
   ASSERT_TRUE(QFile::copy(QString(TAMIRO_PROGRAM_DIR) + "/lang.crp", dir.filePath("lang.crp")));
   tk::SetExecutablePathOverride(dir.filePath("tamiro").toStdString());
-  TfrmOvHangman* form = Launch();
-  ASSERT_NE(form, nullptr);
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_NE(Messages()[0].text.find("hangman.crp"), std::string::npos) << Messages()[0].text;
-  EXPECT_EQ(Messages()[0].icon, tk::MessageIcon::Error);
-  EXPECT_EQ(HangmanWordCount, 0);
-  EXPECT_FALSE(hm::GameActive);
-  EXPECT_TRUE(form->Visible());
-  Type(form, "abc");
-  EXPECT_TRUE(effects->log.empty());
-  // The pictures of the figure are missing too; Exit still works.
-  Click(form->imgExit);
-  WaitUntil([] { return frmOvHangman == nullptr; });
-  EXPECT_EQ(frmOvHangman, nullptr);
+  for (bool loadedBefore : {true, false}) {
+    SCOPED_TRACE(loadedBefore ? "opened again" : "no words loaded before");
+    Messages().clear();
+    if (!loadedBefore) HangmanWordCount = 0;
+    form = Launch();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].text.find("hangman.crp"), std::string::npos) << Messages()[0].text;
+    EXPECT_EQ(Messages()[0].icon, tk::MessageIcon::Error);
+    EXPECT_EQ(HangmanWordCount, loadedBefore ? count : 0);
+    EXPECT_EQ(HangmanWords[At(count)].Word, last);
+    EXPECT_EQ(hm::GameActive, loadedBefore) << "a game with the words already loaded";
+    EXPECT_TRUE(form->Visible());
+    if (!loadedBefore) {
+      Type(form, "abc");
+      EXPECT_TRUE(effects->log.empty());
+    }
+    // The pictures of the figure are missing too; Exit still works.
+    exit();
+  }
 }
