@@ -4,6 +4,8 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <map>
+#include <set>
 #include <QTemporaryDir>
 #include <stdexcept>
 
@@ -268,4 +270,49 @@ TEST_F(Menu, AFormReleasedDuringItsEntryOperationLivesUntilTheOperationEnds) {
       << "the released form goes once its entry operation is over";
   EXPECT_EQ(tk::Application::Instance().ActiveForm(), menu);
   EXPECT_TRUE(menu->Enabled());
+}
+
+namespace {
+class GameList : public testing_support::ProgramFixture {
+ protected:
+  void SetUp() override { StartProgram(); }
+};
+
+// The form class each exercise number starts, by the name its forms carry.
+const std::map<int, std::string> kForms = {{0, "frmOvHangman"}, {1, "frmOvMC"},     {2, "frmOvMC"},    {3, "frmOvMC"},
+                                           {4, "frmOvMC"},      {5, "frmOvMC"},     {6, "frmOvMC"},    {7, "frmOvMemory"},
+                                           {8, "frmOvMemory"},  {9, "frmOvRegn"},   {10, "frmOvRegn"}, {11, "frmOvRegn"}};
+}  // namespace
+
+TEST_F(GameList, EveryGameHasItsOwnTileFormAndScreens) {
+  ASSERT_EQ(Games().size(), kForms.size());
+  std::set<int> tiles;
+  std::set<std::pair<int, int>> places;
+  std::set<std::string> screens;
+  for (const Game& game : Games()) {
+    SCOPED_TRACE("exercise " + std::to_string(game.exercise));
+    ASSERT_EQ(kForms.count(game.exercise), 1u);
+    EXPECT_EQ(FindGame(game.exercise), &game) << "two games start with the same number";
+    EXPECT_TRUE(tiles.insert(game.tile.number).second) << "two games on tile " << game.tile.number;
+    EXPECT_TRUE(places.insert({game.tile.column, game.tile.row}).second) << "two tiles in one place";
+    ASSERT_NE(frmHuvudmeny->shpOv[game.tile.number], nullptr);
+
+    // Its first screen brings up its own form over the menu; no other game
+    // claims that screen.
+    const std::string usage = game.screenUsage;
+    const std::string screen = usage.substr(0, usage.find_first_of(" |"));
+    EXPECT_TRUE(screens.insert(screen).second) << screen;
+    for (const Game& other : Games())
+      if (&other != &game) EXPECT_FALSE(other.screens(screen, {})) << screen;
+    ScreenOptions options;
+    options.menu = frmHuvudmeny;
+    ASSERT_TRUE(game.screens(screen, options));
+    tk::Form* form = tk::Application::Instance().ActiveForm();
+    ASSERT_NE(form, frmHuvudmeny);
+    EXPECT_EQ(form->Name(), kForms.at(game.exercise));
+    EXPECT_EQ(form->HelpContext, game.helpContext);
+    form->Release();
+    for (int i = 0; i < 5 && tk::Application::Instance().ActiveForm() != frmHuvudmeny; ++i)
+      tk::Application::ProcessMessages();
+  }
 }
