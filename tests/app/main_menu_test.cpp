@@ -302,8 +302,10 @@ TEST_F(GameList, EveryGameHasItsOwnTileFormAndScreens) {
     const std::string usage = game.screenUsage;
     const std::string screen = usage.substr(0, usage.find_first_of(" |"));
     EXPECT_TRUE(screens.insert(screen).second) << screen;
-    for (const Game& other : Games())
-      if (&other != &game) EXPECT_FALSE(other.screens(screen, {})) << screen;
+    for (const Game& other : Games()) {
+      if (&other == &game) continue;
+      EXPECT_FALSE(other.screens(screen, {})) << screen;
+    }
     ScreenOptions options;
     options.menu = frmHuvudmeny;
     ASSERT_TRUE(game.screens(screen, options));

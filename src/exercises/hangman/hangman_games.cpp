@@ -73,17 +73,12 @@ bool Screen(const std::string& name, const ScreenOptions& o) {
   return true;
 }
 
-GameRegistration Hangman() {
-  Game game;
-  game.exercise = 0;  // hangman has no exercise number
-  game.tile = {8, "Hänga gubbe", 1, 2, 4};
-  game.launch = FormLauncher(frmOvHangman, [](TfrmOvHangman& form, int) { form.NewGame(); });
-  game.screenUsage = "hangman [--state new|play|win|lose] [--mark WORD]";
-  game.screens = Screen;
-  return GameRegistration(std::move(game));
-}
-
-const GameRegistration hangmanGame = Hangman();
+// Hangman has no exercise number: its entry operation takes none.
+const GameRegistration hangmanGame({.exercise = 0,
+                                    .tile = {8, "Hänga gubbe", 1, 2, 4},
+                                    .launch = FormLauncher(frmOvHangman, [](TfrmOvHangman& form, int) { form.NewGame(); }),
+                                    .screenUsage = "hangman [--state new|play|win|lose] [--mark WORD]",
+                                    .screens = Screen});
 
 }  // namespace
 }  // namespace tamiro

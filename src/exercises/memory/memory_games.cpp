@@ -5,8 +5,6 @@
 // (--state won) or with the question before a new game over it
 // (--state ask).
 
-#include <cstdlib>
-
 #include "content/content_tables.h"
 #include "exercises/common/games.h"
 #include "exercises/common/message_form.h"
@@ -33,12 +31,12 @@ int Partner(int i) {
 // The boards of each game, by size button (1 the largest).
 constexpr int kBoards[2][3] = {{36, 24, 16}, {28, 18, 12}};
 
+std::string Name(int exercise, int cards) { return "memory" + std::to_string(exercise) + "-" + std::to_string(cards); }
+
 bool Screen(int exercise, const std::string& name, const ScreenOptions& o) {
-  const std::string prefix = "memory" + std::to_string(exercise) + "-";
-  if (name.rfind(prefix, 0) != 0) return false;
-  const int cards = std::atoi(name.c_str() + prefix.size());
-  const int* boards = kBoards[exercise - 7];
-  const int button = cards == boards[0] ? 1 : cards == boards[1] ? 2 : cards == boards[2] ? 3 : 0;
+  int button = 0;
+  for (int b = 1; b <= 3; ++b)
+    if (name == Name(exercise, kBoards[exercise - 7][b - 1])) button = b;
   if (button == 0) return false;
   LaunchGame(o.menu, exercise);
   TfrmOvMemory* form = frmOvMemory;
@@ -72,16 +70,15 @@ bool Screen(int exercise, const std::string& name, const ScreenOptions& o) {
 }
 
 GameRegistration Memory(int exercise, MenuTile tile) {
-  Game game;
-  game.exercise = exercise;
-  game.tile = tile;
-  game.launch = FormLauncher(frmOvMemory, [](TfrmOvMemory& form, int n) { form.Start(n); });
-  const int* boards = kBoards[exercise - 7];
-  for (int b = 0; b < 3; ++b)
-    game.screenUsage += (b ? "|memory" : "memory") + std::to_string(exercise) + "-" + std::to_string(boards[b]);
-  game.screenUsage += " [--state play|won|ask]";
-  game.screens = [exercise](const std::string& name, const ScreenOptions& o) { return Screen(exercise, name, o); };
-  return GameRegistration(std::move(game));
+  std::string usage;
+  for (int cards : kBoards[exercise - 7]) usage += (usage.empty() ? "" : "|") + Name(exercise, cards);
+  return GameRegistration({.exercise = exercise,
+                           .tile = tile,
+                           .launch = FormLauncher(frmOvMemory, [](TfrmOvMemory& form, int n) { form.Start(n); }),
+                           .screenUsage = usage + " [--state play|won|ask]",
+                           .screens = [exercise](const std::string& name, const ScreenOptions& o) {
+                             return Screen(exercise, name, o);
+                           }});
 }
 
 // At the top of the right column of the menu; the word memory label is a

@@ -38,14 +38,14 @@ bool Screen(int exercise, const std::string& name, const ScreenOptions& o) {
 }
 
 GameRegistration MultipleChoice(int exercise, MenuTile tile) {
-  Game game;
-  game.exercise = exercise;
-  game.tile = tile;
-  game.launch = FormLauncher(frmOvMC, [](TfrmOvMC& form, int n) { form.Start(n); });
-  game.screenUsage =
-      "mc" + std::to_string(exercise) + " [--mark right|wrong|both]" + (exercise == 1 ? " [--state picture=N]" : "");
-  game.screens = [exercise](const std::string& name, const ScreenOptions& o) { return Screen(exercise, name, o); };
-  return GameRegistration(std::move(game));
+  const std::string usage = " [--mark right|wrong|both]" + std::string(exercise == 1 ? " [--state picture=N]" : "");
+  return GameRegistration({.exercise = exercise,
+                           .tile = tile,
+                           .launch = FormLauncher(frmOvMC, [](TfrmOvMC& form, int n) { form.Start(n); }),
+                           .screenUsage = "mc" + std::to_string(exercise) + usage,
+                           .screens = [exercise](const std::string& name, const ScreenOptions& o) {
+                             return Screen(exercise, name, o);
+                           }});
 }
 
 // The left column of the menu, from the top.

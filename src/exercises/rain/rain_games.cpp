@@ -46,13 +46,13 @@ bool Screen(int exercise, const std::string& name, const ScreenOptions& o) {
 }
 
 GameRegistration Rain(int exercise, MenuTile tile) {
-  Game game;
-  game.exercise = exercise;
-  game.tile = tile;
-  game.launch = FormLauncher(frmOvRegn, [](TfrmOvRegn& form, int n) { form.Start(n); });
-  game.screenUsage = "rain" + std::to_string(exercise) + " [--state play|start|over]";
-  game.screens = [exercise](const std::string& name, const ScreenOptions& o) { return Screen(exercise, name, o); };
-  return GameRegistration(std::move(game));
+  return GameRegistration({.exercise = exercise,
+                           .tile = tile,
+                           .launch = FormLauncher(frmOvRegn, [](TfrmOvRegn& form, int n) { form.Start(n); }),
+                           .screenUsage = "rain" + std::to_string(exercise) + " [--state play|start|over]",
+                           .screens = [exercise](const std::string& name, const ScreenOptions& o) {
+                             return Screen(exercise, name, o);
+                           }});
 }
 
 // In the right column of the menu.
