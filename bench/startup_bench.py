@@ -429,10 +429,17 @@ def main():
         for name, _, music in programs:
             if music and median(name, "complete") and base:
                 print(f"start-up ratio {name} / bare Qt window: {median(name, 'complete') / base:.2f}")
-        menus = {r["pixels"] for name, _, _ in programs if name.startswith(("tamiro", "compared"))
-                 for r in results[name]}
-        print("menu pixels: the same in every run" + (" of both programs" if args.compare else "")
-              if len(menus) == 1 else f"menu pixels: {len(menus)} different screens")
+        menus = collections.defaultdict(list)
+        for name, _, _ in programs:
+            if name.startswith(("tamiro", "compared")):
+                for run, r in enumerate(results[name], 1):
+                    menus[r["pixels"]].append(f"{name} run {run}")
+        if len(menus) == 1:
+            print("menu pixels: the same in every run" + (" of both programs" if args.compare else ""))
+        else:
+            print(f"menu pixels: {len(menus)} different screens:")
+            for pixels, runs in menus.items():
+                print(f"  {pixels}: {', '.join(runs)}")
         if args.mappings:
             for name in ("tamiro, music on", "tamiro, music off"):
                 print_mappings(name, results[name][-1]["mappings"])

@@ -1,4 +1,4 @@
-// The players through the real output: QAudioSink into a PulseAudio server
+// The players through the real output: a PulseAudio stream into a server
 // that the test starts for itself, with a null sink whose monitor the test
 // records. The recording shows what a child would have heard.
 #include <gtest/gtest.h>

@@ -1,13 +1,16 @@
 #pragma once
-// The one audio output of the program: a QAudioSink in pull mode on an audio
-// thread of its own, fed by the mixer of the effects and the music sources.
+// The one audio output of the program: a PulseAudio playback stream on an
+// audio thread of its own, fed by the mixer of the effects and the music
+// sources. The server asks for sound when its buffer runs low and the thread
+// sleeps in between; after a second of silence the stream is corked and the
+// thread sleeps until the next request.
 //
-// Everything that may take long (finding the device, connecting to the sound
-// server, loading the SoundFont) happens on the audio thread, at first use.
-// The user-interface thread only posts: it never waits for the audio thread,
-// so a sound server that hangs delays sound and nothing else. Without a
-// device the mix is still rendered (into nothing) at the pace of a clock, so
-// playbacks advance and end just as they would with sound.
+// Everything that may take long (connecting to the sound server, loading the
+// SoundFont) happens on the audio thread, at first use. The user-interface
+// thread only posts: it never waits for the audio thread, so a sound server
+// that hangs delays sound and nothing else. Without a server the mix is
+// still rendered (into nothing) at the pace of a clock, so playbacks advance
+// and end just as they would with sound.
 
 #include <atomic>
 #include <memory>
@@ -17,6 +20,7 @@
 #include "music_source.h"
 
 class QThread;
+struct pa_mainloop;
 
 namespace tk::audio {
 
@@ -28,7 +32,10 @@ struct EngineCore {
   MusicSource music;
   Mixer mixer;
   std::atomic<bool> wake_posted{false};
+  std::atomic<bool> quit{false};
+  pa_mainloop* loop = nullptr;  // the audio thread's; woken from any thread
   EngineCore();
+  ~EngineCore();
 };
 
 class Engine {
@@ -47,15 +54,10 @@ class Engine {
   // time, and asks it to set up or resume the output. Never blocks.
   void Wake();
 
-  // Keeps Qt Multimedia, FluidSynth and ALSA from writing warnings to the
-  // console. Done once; the engine does it on creation.
-  static void SilenceLibraries();
-
  private:
   Engine();
   std::shared_ptr<EngineCore> core_;
   QThread* thread_ = nullptr;
-  Output* output_ = nullptr;
 };
 
 }  // namespace tk::audio
