@@ -30,6 +30,8 @@ MAX_NAME = 40
 MAX_STRING = 50
 HANGMAN_MIN, HANGMAN_MAX = 100, 200
 SHORT_WORD_SHARE = 0.8
+# The numbers of cards the memory games offer, as their captions begin.
+BOARD_SIZES = ("12", "16", "18", "24", "28", "36")
 
 
 # The languages whose "how many" agrees with the noun. Their counting forms
@@ -324,7 +326,7 @@ class LanguageCheck:
             if len(text) > MAX_STRING:
                 self.fault("strings.tsv", row.line,
                            f"tag {tag} is {len(text)} characters long (at most {MAX_STRING})")
-            if text == "" and tag != 32 and not (tag == 16 and self.counting):
+            if text == "" and tag not in (27, 32) and not (tag == 16 and self.counting):
                 self.fault("strings.tsv", row.line, f"tag {tag} is empty")
         for tag in tc.TAGS:
             if tag not in seen:
@@ -357,6 +359,9 @@ class LanguageCheck:
             if not wrong:
                 self.alphabet = set(letters)
 
+        if 27 in texts:
+            self.check_board_captions(*texts[27], texts.get(18, (0, ""))[1])
+
         if 32 in texts:
             line, pairs = texts[32]
             if len(pairs) % 2:
@@ -378,6 +383,21 @@ class LanguageCheck:
                 self.fault("strings.tsv", line,
                            "tag 33 holds characters that are not upper-case letters: "
                            + " ".join(repr(c) for c in wrong))
+
+    def check_board_captions(self, line, own, cards):
+        """Tag 27: the board-size captions whose words after the number are
+        not tag 18, each a board size, a blank and the words, apart by "|"."""
+        seen = set()
+        for caption in own.split("|") if own else []:
+            number, _, words = caption.partition(" ")
+            if number not in BOARD_SIZES or not words.strip() or caption != caption.strip():
+                self.fault("strings.tsv", line, f"tag 27 caption {caption!r} is not a board size "
+                           f"({', '.join(BOARD_SIZES)}), a blank and the words")
+            elif number in seen:
+                self.fault("strings.tsv", line, f"tag 27 gives {number} twice")
+            elif words == cards:
+                self.fault("strings.tsv", line, f"tag 27 caption {caption!r} is what tag 18 makes")
+            seen.add(number)
 
     # -- pictures.tsv ---------------------------------------------------------
 

@@ -14,7 +14,7 @@ DEFAULT_SRC = os.path.join(REPO_ROOT, "assets-src")
 DEFAULT_OUT = os.path.join(REPO_ROOT, "assets")
 
 PICTURE_COUNT = 119
-TAGS = list(range(1, 25)) + [26, 32, 33]
+TAGS = list(range(1, 25)) + [26, 27, 32, 33]
 HELP_CONTEXTS = (100, 101, 102)
 ENGLISH = 2
 ROMANIAN = 13

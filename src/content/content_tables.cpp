@@ -1,6 +1,9 @@
 #include "content/content_tables.h"
 
+#include <algorithm>
+
 #include "content/settings.h"
+#include "content/texts.h"
 #include "content/byte_file.h"
 #include "toolkit/forms.h"
 #include "toolkit/platform.h"
@@ -126,6 +129,20 @@ void LoadHangmanWords() {
     HangmanWordCount = n;
   }
   HangmanWordCount = n;
+}
+
+std::string BoardSizeCaption(int cards) {
+  constexpr std::size_t kCaptionLength = 53;
+  const std::string number = std::to_string(cards) + " ";
+  const std::string& own = LangString(Text::BoardSizes);
+  for (std::size_t from = 0; from <= own.size();) {
+    const std::size_t end = std::min(own.find('|', from), own.size());
+    const std::string caption = own.substr(from, end - from);
+    if (caption.size() > number.size() && caption.compare(0, number.size(), number) == 0)
+      return caption.substr(0, kCaptionLength);
+    from = end + 1;
+  }
+  return (number + LangString(Text::Cards)).substr(0, kCaptionLength);
 }
 
 void TranslateForm(tk::Form& form) {

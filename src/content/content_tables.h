@@ -59,6 +59,12 @@ void LoadPictureCatalogue();
 void LoadLanguageStrings();
 void LoadHangmanWords();
 
+// The caption of a memory board-size button: the number of cards, a blank
+// and the word for cards (tag 18), or the language's own caption for that
+// number where its words differ (one of the captions of tag 27, separated
+// by "|", such as "24 karty"). At most 53 characters.
+std::string BoardSizeCaption(int cards);
+
 // Puts the current language's strings and fonts on a form: fonts, strings,
 // then the captions of its tagged labels and its own caption. Labels take
 // the exercise font unless their font is fixed by design.

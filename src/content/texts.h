@@ -33,6 +33,7 @@ enum class Text : int {
   Yes = 23,
   No = 24,
   Title = 26,          // the window caption
+  BoardSizes = 27,     // the board-size captions whose words differ: "24 karty"
   HangmanPairs = 32,   // letters that uncover others too
   RainAlphabet = 33,
 };

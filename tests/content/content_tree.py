@@ -40,8 +40,8 @@ def language_files(prefix, help_topics=(100, 101, 102)):
         name = f"{prefix}{made_up_word(pid, 3)}"
         pictures.append(f"{pid}\t{name}\t{name}s")
     strings = ["tag\ttext"]
-    for tag in list(range(1, 25)) + [26, 32, 33]:
-        text = {21: ALPHABET, 26: "Tamiro", 32: "EÉ", 33: ALPHABET}.get(tag, f"text {tag}")
+    for tag in list(range(1, 25)) + [26, 27, 32, 33]:
+        text = {21: ALPHABET, 26: "Tamiro", 27: "", 32: "EÉ", 33: ALPHABET}.get(tag, f"text {tag}")
         strings.append(f"{tag}\t{text}")
     hangman = [made_up_word(i) for i in range(120)]
     help_lines = []

@@ -90,13 +90,25 @@ class CheckTreeTest(unittest.TestCase):
 
     def test_string_table_rules(self):
         content_tree.edit(self.src, "02-en", "strings.tsv", lambda l: l + ["7\tagain"])
-        self.assertFault("02", "lang/02-en/strings.tsv:29:", ["tag 7 repeated", "row 8"])
+        self.assertFault("02", "lang/02-en/strings.tsv:30:", ["tag 7 repeated", "row 8"])
         content_tree.edit(self.src, "02-en", "strings.tsv",
                           lambda l: [x for x in l[:-1] if not x.startswith("9\t")])
         self.assertFault("02", "lang/02-en/strings.tsv:0:", ["tag 9 missing"])
         content_tree.edit(self.src, "07-hr", "strings.tsv",
                           lambda l: [x.replace("ABCDEFG", "ABCDEFA") for x in l])
         self.assertFault("07", "lang/07-hr/strings.tsv:22:", ["tag 21 repeats", "'A'"])
+
+    def test_board_size_captions(self):
+        # tag 27 is on row 27 (index 26); tag 18 is "text 18"
+        for own, words in (("24 karty|36 kart", None), ("25 karty", ["'25 karty'", "board size"]),
+                           ("24 karty|24 kart", ["gives 24 twice"]),
+                           ("24 karty|24", ["'24'", "a blank and the words"]),
+                           ("12 text 18", ["what tag 18 makes"])):
+            self.edit_rows("07-hr", "strings.tsv", {26: f"27\t{own}"})
+            if words is None:
+                self.assertEqual(self.check("07")[0], 0, own)
+            else:
+                self.assertFault("07", "lang/07-hr/strings.tsv:27:", words)
 
     def test_hangman_letters(self):
         # É is uncovered by the pair EÉ; Q is in neither tag 21 nor tag 32

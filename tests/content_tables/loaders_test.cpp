@@ -250,3 +250,18 @@ TEST_F(Loaders, TranslateFormSetsFontsStringsAndCaptionsOfTaggedLabelsOnly) {
   EXPECT_EQ(tile->Caption, "How many?");
   EXPECT_EQ(about->Caption, "") << "a language without the string shows it empty";
 }
+
+TEST(BoardSizeCaption, TheLanguagesOwnCaptionForANumberElseTheNumberAndTheWord) {
+  const std::string cards = LangStrings[18], own = LangStrings[27];
+  LangStrings[18] = "kart";
+  LangStrings[27] = "24 karty|36|16 x|2 kort";
+  EXPECT_EQ(BoardSizeCaption(24), "24 karty");
+  EXPECT_EQ(BoardSizeCaption(16), "16 x");
+  EXPECT_EQ(BoardSizeCaption(36), "36 kart") << "an entry without words is no caption";
+  EXPECT_EQ(BoardSizeCaption(12), "12 kart");
+  LangStrings[27] = "";
+  LangStrings[18] = std::string(60, 'k');
+  EXPECT_EQ(BoardSizeCaption(28), "28 " + std::string(50, 'k')) << "cut to 53 characters";
+  LangStrings[18] = cards;
+  LangStrings[27] = own;
+}

@@ -33,7 +33,6 @@ namespace {
 
 constexpr tk::Colour kFaceDown = 0x02202020;
 constexpr int kGap = 6;  // pixels between cards
-constexpr std::size_t kCaptionLength = 53;
 
 struct BoardSize {
   int cards, rows, columns;
@@ -137,14 +136,12 @@ void TfrmOvMemory::DrawSizeButtons() {
   const int otherSize = WordMemory() ? chosenSize : ButtonFontSize;
   for (int button = 1; button <= 3; ++button) {
     const BoardSize& size = SizeOf(button);
-    const std::string caption = (std::to_string(size.cards) + " " + LangString(Text::Cards)).substr(0, kCaptionLength);
-    DrawButtonFace(*buttons[button], caption, kNavy, ExerciseFont, otherSize, -1, 3);
+    DrawButtonFace(*buttons[button], BoardSizeCaption(size.cards), kNavy, ExerciseFont, otherSize, -1, 3);
   }
   for (int button = 1; button <= 3; ++button) {
     const BoardSize& size = SizeOf(button);
     if (size.cards != NextCardCount) continue;
-    const std::string caption = (std::to_string(size.cards) + " " + LangString(Text::Cards)).substr(0, kCaptionLength);
-    DrawButtonFace(*buttons[button], caption, kWhite, ExerciseFont, chosenSize, -1, 3);
+    DrawButtonFace(*buttons[button], BoardSizeCaption(size.cards), kWhite, ExerciseFont, chosenSize, -1, 3);
   }
 }
 
