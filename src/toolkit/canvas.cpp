@@ -177,7 +177,7 @@ void Canvas::TextOut(int x, int y, const std::string& text) {
   p.drawText(QPointF(x, y + QFontMetricsF(f).ascent()), shown);
   // The glyphs' own box, which may reach beyond the advance and the line,
   // and the line box itself, with a pixel for anti-aliasing.
-  const QRect ink = metrics.boundingRect(shown).translated(x, y + metrics.ascent());
+  const QRect ink = TextInk(text).translated(x, y);
   const QRect line(x, y, metrics.horizontalAdvance(shown), metrics.height());
   if (g_textObserver) g_textObserver(*this, ink.united(line));
   Changed(ink.united(line).adjusted(-1, -1, 1, 1));
@@ -190,6 +190,11 @@ int Canvas::TextWidth(const std::string& text) const {
 }
 
 int Canvas::TextHeight(const std::string&) const { return QFontMetrics(ToQFont(Font)).height(); }
+
+QRect Canvas::TextInk(const std::string& text) const {
+  const QFontMetrics metrics(ToQFont(Font));
+  return metrics.boundingRect(DisplayText(text, Font.Name)).translated(0, metrics.ascent());
+}
 
 void Canvas::CopyRect(const QRect& dest, const Canvas& source, const QRect& sourceRect) {
   if (image_.isNull() || source.image_.isNull()) return;

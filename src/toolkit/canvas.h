@@ -89,6 +89,9 @@ class Canvas {
   void TextOut(int x, int y, const std::string& text);
   int TextWidth(const std::string& text) const;
   int TextHeight(const std::string& text) const;
+  // The box of the glyphs' ink for the text put out at (0, 0); it may reach
+  // beyond the advance and the line.
+  QRect TextInk(const std::string& text) const;
   Colour FontColour = 0x000000;
 
   // Copies a rectangle of another surface onto this one, same size.

@@ -409,3 +409,39 @@ TEST_F(Rain, AnEmptyAlphabetGivesNoItemsAndALongOneItsFirstForty) {
   for (int game = 0; game < 50; ++game, form->NewGame())
     for (int i = 1; i <= 10; ++i) EXPECT_LT(letters.find(Item(i).Text), 40u) << Item(i).Text;
 }
+
+// ABC rain's columns are narrow: in every language a letter shows whole in
+// its column, at the game's size where it fits there and shrunk just enough
+// where it does not.
+TEST_F(Rain, AbcRainLettersShowWholeInTheirColumnsInEveryLanguage) {
+  int shrunk = 0;
+  for (int language = 1; language <= kLanguageCount; ++language) {
+    Language = language;
+    TfrmOvRegn* form = Launch(11);
+    const int cw = rain::ColumnWidth;
+    const int size = ExerciseFont == "Arial" ? LargeFontSize * 2 / 5 : LargeFontSize / 2;
+    auto& alone = *new tk::Image(form, "alone", 0, 0, 3 * cw, 200);
+    alone.SetVisible(false);
+    for (int i = 1; i <= rain::ItemCount; ++i) {
+      const std::string letter = Item(i).Text;
+      SCOPED_TRACE("language " + std::to_string(language) + ", letter " + std::to_string(i));
+      form->imgRegn->Canvas().Clear(0x000000);
+      form->FallStep();
+      const QRect ink = Ink(form->imgRegn->Canvas().Image(), QRect(0, 0, 9999, 9999));
+      EXPECT_TRUE(QRect((i - 1) * cw + 1, 0, cw - 2, rain::ItemHeight).contains(ink)) << ink.left() << ".." << ink.right();
+      alone.Canvas().Clear(0x000000);
+      DrawTextCentred(3 * cw / 2, 100, alone, letter, 0xFFFFFF, ExerciseFont, size);
+      const QRect full = Ink(alone.Canvas().Image(), alone.Canvas().Image().rect());
+      if (full.width() <= cw - 2) {
+        EXPECT_EQ(ink.size(), full.size()) << "a letter that fits keeps the game's size";
+      } else {
+        EXPECT_GE(ink.width() * 10, (cw - 2) * 8) << "shrunk more than it needs";
+        ++shrunk;
+      }
+      TypeAnswer(form);
+    }
+    Close(form);
+  }
+  EXPECT_GT(shrunk, 0);
+  Language = 1;
+}

@@ -149,10 +149,19 @@ void TfrmOvRegn::FallStep() {
     // The item's text goes once into its column of the strip, in the lower
     // two thirds; the upper third stays black and wipes the trail as the
     // strip moves down.
-    const int size = ItemFontSize();
+    int size = ItemFontSize();
     tk::Canvas& strip = imgRegn->Canvas();
     strip.Font = {ExerciseFont, size, 0};
     ItemHeight = Trunc(strip.TextHeight("\xC5") * 1.5);
+    // An item wider than its column (a W in a long alphabet) shrinks just
+    // enough to show whole, centred there as it is drawn; the strip keeps
+    // the game's height.
+    const auto fits = [&] {
+      const int x = Trunc((i - 0.5) * ColumnWidth) - strip.TextWidth(item.Text) / 2;
+      const QRect ink = strip.TextInk(item.Text).translated(x, 0);
+      return ink.left() >= (i - 1) * ColumnWidth + 1 && ink.right() < i * ColumnWidth - 1;
+    };
+    while (size > 1 && !fits()) strip.Font.Size = --size;
     const tk::Colour colour = Pictures[static_cast<std::size_t>(RandomIn(1, kPictureCount))].Colour;
     DrawTextCentred(Trunc((i - 0.5) * ColumnWidth), Trunc(ItemHeight / 1.5), *imgRegn, item.Text, colour,
                     ExerciseFont, size);
