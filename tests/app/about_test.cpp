@@ -176,7 +176,7 @@ TEST_F(About, TheSevenPicturesHaveTheirCharactersColoursAndHeights) {
       {about->Label8, 24, 12, 51, 0x00FFFF, 73, false},   {about->Label10, 20, 80, 34, 0x0000FF, 73, false},
       {about->Label11, 32, 140, 56, 0x80FF80, 73, false}, {about->Label14, 12, 204, 33, 0xFF0000, 73, false},
       {about->Label15, 24, 276, 37, 0x00FF00, 73, false}, {about->Label13, 408, 108, 36, 0x00FFFF, 73, true},
-      {about->Label17, 416, 184, 75, 0xFFFFFF, 107, false},
+      {about->Label17, 412, 184, 75, 0xFFFFFF, 107, false},
   };
   for (const Picture& p : pictures) {
     SCOPED_TRACE(p.label->Name());
@@ -189,8 +189,21 @@ TEST_F(About, TheSevenPicturesHaveTheirCharactersColoursAndHeights) {
     EXPECT_EQ(font.pixelSize(), p.height);
     EXPECT_EQ(QFontInfo(font).family(), "Tamiro Symbols") << "the font is there";
     EXPECT_EQ(!p.label->Transparent, p.opaque);
-    // Each picture lies wholly on the form, clear of every text.
-    EXPECT_TRUE(QRect(0, 0, 498, 351).contains(p.label->BoundsRect()));
+    // Its ink, drawn in the committed symbol font, lies inside the frame and
+    // off the line and the bars, which are drawn over the pictures.
+    tk::Canvas canvas(498, 351, 1.0);
+    canvas.Clear(0x000000);
+    canvas.Font = p.label->Font;
+    canvas.FontColour = 0xFFFFFF;
+    canvas.TextOut(p.left, p.top, p.label->Caption);
+    QRect ink;
+    for (int y = 0; y < 351; ++y)
+      for (int x = 0; x < 498; ++x)
+        if (qGray(canvas.Image().pixel(x, y)) > 0) ink |= QRect(x, y, 1, 1);
+    EXPECT_TRUE(QRect(8, 8, 498 - 16, 351 - 16).contains(ink)) << ink.left() << ".." << ink.right();
+    for (tk::Shape* line : {about->Shape3, about->Shape1, about->Shape2})
+      EXPECT_FALSE(line->BoundsRect().intersects(ink)) << line->Name();
+    // And the picture lies clear of every text.
     for (tk::Label* text : {about->Label9, about->lblTitle, about->lblVersion, about->lblCreditKinds,
                             about->lblCredits, about->lblInvitation, about->lblWebAddress})
       EXPECT_FALSE(text->BoundsRect().intersects(p.label->BoundsRect())) << text->Name();
