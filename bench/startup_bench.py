@@ -261,7 +261,8 @@ def record_tune(command, size, seconds, number):
 
 
 def onsets(mono, rate=44100):
-    """Note onsets (seconds), from the rise of a log-compressed spectrum."""
+    """Note onsets (seconds, and how far above the threshold each rose),
+    from the rise of a log-compressed spectrum."""
     import numpy as np
     frame, hop = 1024, 256
     count = 1 + (len(mono) - frame) // hop
@@ -276,13 +277,14 @@ def onsets(mono, rate=44100):
     found, last = [], -1e9
     for i in range(3, count - 3):
         if flux[i] > threshold[i] and flux[i] == flux[i - 3:i + 4].max() and (i - last) * hop / rate > 0.03:
-            found.append(i * hop / rate)
+            found.append((i * hop / rate, float(flux[i] / threshold[i])))
             last = i
     return found
 
 
 def tune_figures(mono, rate=44100):
-    """(length of one pass, onsets of the first pass from its first onset).
+    """(length of one pass, onsets of the first pass from its first onset,
+    with their strengths).
     A pass ends in silence (half a second below -60 dB); the length is the
     time from the first onset to the first onset after that silence, where
     the tune starts again."""
@@ -290,7 +292,7 @@ def tune_figures(mono, rate=44100):
     found = onsets(mono, rate)
     if not found:
         return None, []
-    start = found[0]
+    start = found[0][0]
     block = rate // 100
     level = np.sqrt((mono[:len(mono) // block * block].reshape(-1, block) ** 2).mean(axis=1))
     quiet = level < 1e-3
@@ -299,9 +301,9 @@ def tune_figures(mono, rate=44100):
         if quiet[i:i + 50].all():
             silence = i / 100
             break
-    restart = next((t for t in found if silence is not None and t > silence), None)
+    restart = next((t for t, _ in found if silence is not None and t > silence), None)
     length = None if restart is None else restart - start
-    first_pass = [t - start for t in found if restart is None or t < restart]
+    first_pass = [(t - start, strength) for t, strength in found if restart is None or t < restart]
     return length, first_pass
 
 
@@ -334,17 +336,27 @@ def align(reference, recorded, tolerance=0.012, confirm=4):
     return missing + reference[i:], extra + recorded[j:], pauses, deviation
 
 
-def compare_tune(length, first_pass, reference_path, tolerance=0.012):
+def compare_tune(length, first_pass, reference_path, tolerance=0.012, weak=1.5):
+    """Onsets that only just rose above the detector's threshold come and go
+    with differences far below the music (how a synthesizer rounds, say): an
+    onset without a partner counts only if it rose clearly above it."""
     with open(reference_path) as f:
-        values = [float(v) for v in (l.split("#")[0].strip() for l in f) if v]
-    ref_length, ref = values[0], values[1:]
-    missing, extra, pauses, deviation = align(ref, first_pass, tolerance)
+        rows = [l.split("#")[0].split() for l in f]
+    rows = [r for r in rows if r]
+    ref_length, ref = float(rows[0][0]), [(float(t), float(m)) for t, m in rows[1:]]
+    times, ref_times = [t for t, _ in first_pass], [t for t, _ in ref]
+    missing, extra, pauses, deviation = align(ref_times, times, tolerance)
     paused = sum(d for _, d in pauses)
     # The sound coming back after a pause is heard as an onset of its own.
     extra = [e for e in extra if not any(-0.05 <= t - e <= 0.25 for t, _ in pauses)]
-    span, ref_span = first_pass[-1] - paused, ref[-1]
-    print(f"menu tune: {len(first_pass)} onsets (reference {len(ref)}), {len(missing)} missing, {len(extra)} extra, "
-          f"largest shift {deviation * 1000:.1f} ms; first to last onset {span:.3f} s (reference {ref_span:.3f} s); "
+    strength = dict(ref + first_pass)
+    weak_ones = [t for t in missing + extra if strength[t] < weak]
+    missing = [t for t in missing if strength[t] >= weak]
+    extra = [t for t in extra if strength[t] >= weak]
+    span, ref_span = times[-1] - paused, ref_times[-1]
+    print(f"menu tune: {len(times)} onsets (reference {len(ref)}), {len(missing)} missing, {len(extra)} extra"
+          f" ({len(weak_ones)} weak ones unmatched, not counted), largest shift {deviation * 1000:.1f} ms; "
+          f"first to last onset {span:.3f} s (reference {ref_span:.3f} s); "
           f"starts again after {length:.3f} s (reference {ref_length:.3f} s)")
     if pauses:
         print(f"menu tune: the sound paused {len(pauses)} times (the output ran dry): "
@@ -363,10 +375,11 @@ def compare_tune(length, first_pass, reference_path, tolerance=0.012):
 def write_reference(length, first_pass, path):
     with open(path, "w") as f:
         f.write("# The menu tune as startup_bench.py --tune hears it: the length of one pass\n"
-                "# (seconds until it starts again), then each onset from the first one.\n")
+                "# (seconds until it starts again), then each onset from the first one, with\n"
+                "# how far it rose above the detector's threshold.\n")
         f.write(f"{length:.4f}\n")
-        for t in first_pass:
-            f.write(f"{t:.4f}\n")
+        for t, strength in first_pass:
+            f.write(f"{t:.4f} {strength:.2f}\n")
     print(f"menu tune: reference written to {path} ({len(first_pass)} onsets, one pass {length:.3f} s)")
 
 

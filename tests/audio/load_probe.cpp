@@ -11,6 +11,7 @@
 #include <string>
 
 #include "audio_players.h"
+#include "music_source.h"
 #include "sound_files.h"
 
 namespace {
@@ -44,6 +45,7 @@ void Spin(int ms) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  tk::audio::SetSynthFactory(tk::audio::CreateFluidSynth);
   const int seconds = argc > 1 ? std::stoi(argv[1]) : 10;
   tamiro_test::TempDir dir;
   std::vector<tamiro_test::Note> tune;

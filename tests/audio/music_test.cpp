@@ -1,13 +1,16 @@
 // The music player rendered offline through the mixer with FluidSynth and the
 // General MIDI SoundFont.
+#include <fluidsynth.h>
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "fluid_synth.h"
 #include "mixer.h"
 #include "music_source.h"
 #include "sound_files.h"
@@ -209,6 +212,67 @@ TEST_F(MusicPlayer, ABrokenSoundFontIsSilentButStillPlays) {
       rendered_ms += 100;
     }
     EXPECT_EQ(rig.player.Mode(), MediaMode::Stopped) << "and comes to its end";
+  }
+}
+
+// The synthesizer loads only the samples a tune selects, and voices for the
+// notes the tunes sound at once: every tune of the program must sound as it
+// does from FluidSynth with the whole SoundFont in memory and voices to
+// spare. (FluidSynth reads a looped sample's neighbours a little differently
+// when it loads samples one by one, so the two differ, far below the music;
+// an instrument that did not sound would differ by as much as it plays.)
+TEST_F(MusicPlayer, EveryTuneSoundsAsFromTheWholeSoundFont) {
+  for (const char* name : {"DIDELI.MID", "DROPPAR.MID", "YAHOO.MID", "HUNG_UP.MID", "HURRA1.MID"}) {
+    SCOPED_TRACE(name);
+    const std::string path = std::string(TAMIRO_SOURCE_DIR) + "/assets/" + name;
+    std::vector<float> heard;
+    MusicRig rig;
+    rig.Open(path);
+    rig.player.Play();
+    std::vector<float> block(441 * 2);
+    while ((rig.player.Mode() == MediaMode::Playing || rig.source.Active()) && heard.size() < 120u * 44100 * 2) {
+      rig.mixer.Render(block.data(), 441);
+      heard.insert(heard.end(), block.begin(), block.end());
+    }
+    ASSERT_TRUE(rig.source.HasSoundFont());
+
+    fluid_settings_t* settings = new_fluid_settings();
+    ApplySynthSettings(settings);
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 0);
+    fluid_settings_setint(settings, "synth.polyphony", 256);
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    ASSERT_GE(fluid_synth_sfload(synth, kDefaultSoundFont, 1), 0);
+    fluid_player_t* player = new_fluid_player(synth);
+    const auto midi = ReadMidiFile(path);
+    fluid_player_add_mem(player, midi->bytes.data(), midi->bytes.size());
+    fluid_player_seek(player, 0);
+    fluid_player_play(player);
+    std::vector<float> left(heard.size() / 2), right(heard.size() / 2);
+    fluid_synth_write_float(synth, static_cast<int>(left.size()), left.data(), 0, 1, right.data(), 0, 1);
+    delete_fluid_player(player);
+    delete_fluid_synth(synth);
+    delete_fluid_settings(settings);
+
+    // The whole tune, and each tenth of a second that sounds in the reference.
+    double energy = 0, difference = 0;
+    int quiet_windows = 0;
+    const size_t window = 4410;
+    for (size_t at = 0; at + window <= left.size(); at += window) {
+      double ours = 0, theirs = 0;
+      for (size_t i = at; i < at + window; ++i) {
+        for (const auto& [a, b] : {std::pair{heard[2 * i], left[i]}, std::pair{heard[2 * i + 1], right[i]}}) {
+          ours += static_cast<double>(a) * a;
+          theirs += static_cast<double>(b) * b;
+          difference += (static_cast<double>(a) - b) * (static_cast<double>(a) - b);
+        }
+      }
+      energy += theirs;
+      if (theirs > 1e-3 * window && ours < 0.5 * theirs) ++quiet_windows;
+    }
+    EXPECT_GT(heard.size(), 44100u * 2 * 5) << "a tune of at least five seconds";
+    EXPECT_GT(energy, 100.0) << "audible";
+    EXPECT_EQ(quiet_windows, 0) << "tenths of a second much quieter than from the whole SoundFont";
+    EXPECT_GT(10 * std::log10(energy / std::max(difference, 1e-12)), 30.0) << "dB between the music and the difference";
   }
 }
 

@@ -85,17 +85,17 @@ class InstalledTree(unittest.TestCase):
         self.assertEqual(installed, {os.path.relpath(p, self.prefix) for p in self.manifest})
         self.assertEqual(files_under(os.path.join(self.root, "usr")), installed)
         self.assertEqual(os.listdir(self.root), ["usr"])
-        # The program folder: the program, its module and every asset but
+        # The program folder: the program, its two modules and every asset but
         # the notes for developers.
         program = os.path.join(self.prefix, "lib", "tamiro")
-        for name in ("tamiro", "libtamiro_audio.so"):
+        for name in ("tamiro", "libtamiro_audio.so", "libtamiro_music.so"):
             with open(os.path.join(program, name), "rb") as handle:
                 self.assertEqual(handle.read(4), b"\x7fELF", name)
         assets = os.path.join(SOURCE, "assets")
         names = {n for n in files_under(assets) if os.path.basename(n) != "README.md"}
         self.assertIn("lang.crp", names)
         self.assertEqual({n for n in installed if n.startswith("lib/")},
-                         {"lib/tamiro/" + n for n in names | {"tamiro", "libtamiro_audio.so"}})
+                         {"lib/tamiro/" + n for n in names | {"tamiro", "libtamiro_audio.so", "libtamiro_music.so"}})
         for name in names:
             with open(os.path.join(assets, name), "rb") as a, open(os.path.join(program, name), "rb") as b:
                 self.assertEqual(a.read(), b.read(), name)
@@ -161,7 +161,7 @@ class InstalledTree(unittest.TestCase):
         """The packages of the libraries the binaries name, of the soundfont
         and of the font drawn for Arial; nothing more."""
         expected = {}
-        for name in ("tamiro", "libtamiro_audio.so"):
+        for name in ("tamiro", "libtamiro_audio.so", "libtamiro_music.so"):
             path = os.path.join(self.program_dir, name)
             needed = re.findall(r"^\s*NEEDED\s+(\S+)", run(["objdump", "-p", path]).stdout, re.M)
             listed = run(["ldd", path]).stdout

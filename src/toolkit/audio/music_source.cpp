@@ -1,10 +1,12 @@
 #include "music_source.h"
 
-#include <fluidsynth.h>
+#include <dlfcn.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 
 #include "../media_player.h"
 
@@ -12,20 +14,32 @@ namespace tk::audio {
 
 namespace {
 
-void IgnoreFluidLog(int, const char*, void*) {}
-
-void SilenceFluidSynth() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    for (int level = 0; level < LAST_LOG_LEVEL; ++level) {
-      fluid_set_log_function(level, IgnoreFluidLog, nullptr);
-    }
-  });
-}
-
 constexpr int kBlock = 512;
 
+std::mutex factory_mutex;
+SynthFactory factory;
+
+// The music module beside the module (or program) this code is in.
+std::unique_ptr<MidiSynth> LoadMusicModule(const std::string& soundfont) {
+  using CreateFn = MidiSynth* (*)(const char* soundfont);
+  static const CreateFn create = [] () -> CreateFn {
+    Dl_info self{};
+    if (!dladdr(reinterpret_cast<void*>(&LoadMusicModule), &self) || !self.dli_fname) return nullptr;
+    std::string path = self.dli_fname;
+    path = path.substr(0, path.find_last_of('/') + 1) + "libtamiro_music.so";
+    // Its libraries stay out of the program's own symbol scope.
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    return handle ? reinterpret_cast<CreateFn>(dlsym(handle, "tamiro_music_create_synth")) : nullptr;
+  }();
+  return std::unique_ptr<MidiSynth>(create ? create(soundfont.c_str()) : nullptr);
+}
+
 }  // namespace
+
+void SetSynthFactory(SynthFactory made) {
+  std::lock_guard lock(factory_mutex);
+  factory = std::move(made);
+}
 
 std::shared_ptr<const MidiData> ReadMidiFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -45,50 +59,31 @@ std::shared_ptr<const MidiData> ReadMidiFile(const std::string& path) {
 
 MusicSource::MusicSource(std::string soundfont) : soundfont_path_(std::move(soundfont)) {}
 
-MusicSource::~MusicSource() {
-  DropPlayer();
-  if (synth_) delete_fluid_synth(synth_);
-  if (settings_) delete_fluid_settings(settings_);
-}
+MusicSource::~MusicSource() { DropPlayer(); }
 
 void MusicSource::Prepare() {
   if (prepared_) return;
   prepared_ = true;
-  SilenceFluidSynth();
-  settings_ = new_fluid_settings();
-  if (!settings_) return;
-  fluid_settings_setnum(settings_, "synth.sample-rate", kSampleRate);
-  fluid_settings_setint(settings_, "synth.polyphony", 64);
-  fluid_settings_setint(settings_, "synth.chorus.active", 0);
-  fluid_settings_setnum(settings_, "synth.gain", 0.5);
-  synth_ = new_fluid_synth(settings_);
-  if (!synth_) return;
-  soundfont_id_ = fluid_synth_sfload(synth_, soundfont_path_.c_str(), 1);
-  if (soundfont_id_ < 0) soundfont_id_ = -1;
+  SynthFactory make;
+  {
+    std::lock_guard lock(factory_mutex);
+    make = factory;
+  }
+  synth_ = make ? make(soundfont_path_) : LoadMusicModule(soundfont_path_);
+  // Reading the SoundFont's directory leaves megabytes of freed memory in
+  // this thread's heap; the system gets them back.
+  malloc_trim(0);
 }
 
 void MusicSource::DropPlayer() {
-  if (player_) {
-    fluid_player_stop(player_);
-    delete_fluid_player(player_);
-    player_ = nullptr;
-  }
-  if (synth_) fluid_synth_all_sounds_off(synth_, -1);
+  if (synth_) synth_->Unload();
+  loaded_ = false;
   playing_ = false;
 }
 
-std::int64_t MusicSource::PlayerTick() const {
-  if (!player_) return saved_tick_;
-  const int total = fluid_player_get_total_ticks(player_);
-  std::int64_t tick = fluid_player_get_current_tick(player_);
-  // After the last event FluidSynth keeps counting while notes die away.
-  if (total > 0) tick = std::min<std::int64_t>(tick, total);
-  return std::max<std::int64_t>(tick, 0);
-}
+std::int64_t MusicSource::PlayerTick() const { return loaded_ ? synth_->Tick() : saved_tick_; }
 
-bool MusicSource::Active() const {
-  return playing_ || (synth_ && fluid_synth_get_active_voice_count(synth_) > 0);
-}
+bool MusicSource::Active() const { return playing_ || (synth_ && synth_->Sounding()); }
 
 void MusicSource::Apply(const Command& command) {
   switch (command.kind) {
@@ -98,13 +93,7 @@ void MusicSource::Apply(const Command& command) {
       midi_ = std::static_pointer_cast<const MidiData>(command.payload);
       saved_tick_ = 0;
       at_end_ = false;
-      if (synth_) {
-        player_ = new_fluid_player(synth_);
-        if (player_ && fluid_player_add_mem(player_, midi_->bytes.data(), midi_->bytes.size()) != FLUID_OK) {
-          delete_fluid_player(player_);
-          player_ = nullptr;
-        }
-      }
+      loaded_ = synth_ && synth_->Load(*midi_);
       break;
     case Command::Kind::Unload:
       DropPlayer();
@@ -119,29 +108,26 @@ void MusicSource::Apply(const Command& command) {
         saved_tick_ = command.position;
         at_end_ = false;
       }
-      if (at_end_ || !player_) {
+      if (at_end_ || !loaded_) {
         // Nothing left to play (or nothing that could be played): the
         // playback ends at once.
         playing_ = false;
         ReachedEnd(playback_);
         break;
       }
-      // The seek is taken up when the player starts (also when it has played
-      // its file to the end, where play alone would start it over).
-      fluid_player_seek(player_, static_cast<int>(saved_tick_));
-      fluid_player_play(player_);
+      synth_->Play(saved_tick_);
       playing_ = true;
       break;
     }
     case Command::Kind::Stop:
-      if (playing_ && player_) {
+      if (playing_ && loaded_) {
         saved_tick_ = PlayerTick();
-        fluid_player_stop(player_);
+        synth_->Stop();
       }
       playing_ = false;
       break;
     case Command::Kind::Seek:
-      if (playing_ && player_) fluid_player_stop(player_);
+      if (playing_ && loaded_) synth_->Stop();
       playing_ = false;
       saved_tick_ = std::max<std::int64_t>(command.position, 0);
       at_end_ = false;
@@ -155,7 +141,7 @@ void MusicSource::RenderInto(float* out, int frames) {
   right_.resize(kBlock);
   for (int done = 0; done < frames;) {
     const int n = std::min(kBlock, frames - done);
-    fluid_synth_write_float(synth_, n, left_.data(), 0, 1, right_.data(), 0, 1);
+    synth_->Render(left_.data(), right_.data(), n);
     float* dst = out + static_cast<ptrdiff_t>(done) * kChannels;
     for (int i = 0; i < n; ++i) {
       dst[2 * i] += left_[static_cast<size_t>(i)];
@@ -163,7 +149,7 @@ void MusicSource::RenderInto(float* out, int frames) {
     }
     done += n;
   }
-  if (playing_ && player_ && fluid_player_get_status(player_) == FLUID_PLAYER_DONE) {
+  if (playing_ && loaded_ && synth_->Finished()) {
     saved_tick_ = PlayerTick();
     playing_ = false;
     at_end_ = true;

@@ -1,17 +1,15 @@
 #pragma once
-// Background music: standard MIDI files rendered by FluidSynth with the
-// General MIDI SoundFont. Positions are MIDI ticks.
+// Background music: standard MIDI files rendered by the synthesizer of the
+// music module (midi_synth.h). Positions are MIDI ticks.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "midi_synth.h"
 #include "mixer.h"
-
-typedef struct _fluid_hashtable_t fluid_settings_t;
-typedef struct _fluid_synth_t fluid_synth_t;
-typedef struct _fluid_player_t fluid_player_t;
 
 namespace tk::audio {
 
@@ -19,14 +17,16 @@ namespace tk::audio {
 // installs (not a link that another SoundFont package may repoint).
 inline constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
-// The bytes of a MIDI file, checked to look like one.
-struct MidiData {
-  std::vector<unsigned char> bytes;
-};
-
 // Reads a MIDI file into memory. Throws tk::MediaError when the file cannot
 // be read or is not a standard MIDI file.
 std::shared_ptr<const MidiData> ReadMidiFile(const std::string& path);
+
+// Makes the synthesizer for a SoundFont; nullptr when there is none to be
+// had (the music is then silent and ends at once).
+using SynthFactory = std::function<std::unique_ptr<MidiSynth>(const std::string& soundfont)>;
+// By default the music module beside the audio module is loaded and makes
+// it; programs and tests that link the synthesizer in give CreateFluidSynth.
+void SetSynthFactory(SynthFactory factory);
 
 class MusicSource final : public CommandSource {
  public:
@@ -35,7 +35,8 @@ class MusicSource final : public CommandSource {
 
   bool Active() const override;
 
-  // Rendering thread: creates the synthesizer and loads the SoundFont, once.
+  // Rendering thread: loads the music module, creates the synthesizer and
+  // loads the SoundFont, once.
   // Called by the first render that needs them, or ahead of it by the output
   // so that the load does not fall inside an audio callback. A SoundFont that
   // cannot be loaded leaves the synthesizer silent.
@@ -44,7 +45,7 @@ class MusicSource final : public CommandSource {
   bool Wanted() const { return wanted_.load(std::memory_order_acquire); }
   void MarkWanted() { wanted_.store(true, std::memory_order_release); }
   // Rendering thread, after Prepare: whether the SoundFont loaded.
-  bool HasSoundFont() const { return soundfont_id_ >= 0; }
+  bool HasSoundFont() const { return synth_ && synth_->HasSoundFont(); }
 
  protected:
   void Apply(const Command& command) override;
@@ -58,12 +59,10 @@ class MusicSource final : public CommandSource {
   std::string soundfont_path_;
   std::atomic<bool> wanted_{false};
   bool prepared_ = false;
-  fluid_settings_t* settings_ = nullptr;
-  fluid_synth_t* synth_ = nullptr;
-  int soundfont_id_ = -1;
+  std::unique_ptr<MidiSynth> synth_;
 
   std::shared_ptr<const MidiData> midi_;
-  fluid_player_t* player_ = nullptr;
+  bool loaded_ = false;  // the synthesizer holds midi_
   bool playing_ = false;
   bool at_end_ = false;
   std::uint64_t playback_ = 0;
