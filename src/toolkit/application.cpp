@@ -184,10 +184,13 @@ void Application::AddForm(Form* form) {
 int Application::Run() {
   terminated_ = false;
   QWidget* window = Window();
+  // The main form shows itself and draws what it shows before the window
+  // comes on the screen, so that the first frame is the whole form, painted
+  // once.
+  if (mainForm_ && !terminated_) mainForm_->Show();
   window->showFullScreen();
   window->activateWindow();
-  window->setFocus();
-  if (mainForm_ && !terminated_) mainForm_->Show();
+  if (!window->focusWidget()) window->setFocus();
   ProcessMessages();  // the first frame
   if (OnFirstShown) OnFirstShown();
   while (!terminated_) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
