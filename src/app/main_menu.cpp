@@ -23,7 +23,10 @@ using namespace tk::colours;
 namespace {
 
 std::unique_ptr<QImage> LoadBitmap(const std::string& path) {
-  QImageReader reader(QString::fromStdString(path));
+  // Read as the BMP it is, by Qt's own reader: guessing the format would
+  // load every image-format plugin to ask each of them.
+  QImageReader reader(QString::fromStdString(path), "bmp");
+  reader.setAutoDetectImageFormat(false);
   auto image = std::make_unique<QImage>(reader.read());
   if (image->isNull()) throw std::runtime_error("Cannot open file " + path);
   return image;
