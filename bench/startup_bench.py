@@ -353,7 +353,9 @@ def compare_tune(length, first_pass, reference_path, tolerance=0.012, weak=1.5):
     weak_ones = [t for t in missing + extra if strength[t] < weak]
     missing = [t for t in missing if strength[t] >= weak]
     extra = [t for t in extra if strength[t] >= weak]
-    span, ref_span = times[-1] - paused, ref_times[-1]
+    # From the first onset to the reference's last one and its partner.
+    ref_span = ref_times[-1]
+    span = min(times, key=lambda u: abs(u - paused - ref_span)) - paused
     print(f"menu tune: {len(times)} onsets (reference {len(ref)}), {len(missing)} missing, {len(extra)} extra"
           f" ({len(weak_ones)} weak ones unmatched, not counted), largest shift {deviation * 1000:.1f} ms; "
           f"first to last onset {span:.3f} s (reference {ref_span:.3f} s); "
