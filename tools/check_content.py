@@ -485,11 +485,12 @@ class LanguageCheck:
     # -- help.txt -------------------------------------------------------------
 
     def check_help(self):
+        contexts = tc.HELP_CONTEXTS + tc.GAME_HELP_CONTEXTS
         seen = {}
         for topic in self.s.help:
-            if topic.context not in tc.HELP_CONTEXTS:
+            if topic.context not in contexts:
                 self.fault("help.txt", topic.line,
-                           f"unknown help context {topic.context!r} (100, 101, 102)")
+                           f"unknown help context {topic.context!r} (100 to 102, 111 to 122)")
                 continue
             if topic.context in seen:
                 self.fault("help.txt", topic.line,
@@ -498,15 +499,12 @@ class LanguageCheck:
             seen[topic.context] = topic.line
             if not topic.title:
                 self.fault("help.txt", topic.line, f"context {topic.context} has no title")
-        for context in tc.HELP_CONTEXTS:
+        # Every language explains everything: the same topics in each.
+        for context in contexts:
             topic = next((t for t in self.s.help if t.context == context), None)
             if topic is None or not topic.paragraphs:
-                if self.s.number == tc.ENGLISH:
-                    self.fault("help.txt", 0, f"topic {context} missing or empty "
-                               "(English is every language's fallback)")
-                else:
-                    self.warn("help.txt", 0, f"topic {context} missing or empty, "
-                              "English shown instead")
+                self.fault("help.txt", 0, f"topic {context} missing or empty (every "
+                           "language has the topics 100 to 102 and 111 to 122)")
 
     # -- code page ------------------------------------------------------------
 

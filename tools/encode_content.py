@@ -102,20 +102,29 @@ class Encoder:
             english.setdefault(topic.context, topic)
         lines = [HELP_MAGIC]
         for sources in self.langs:
-            own = {}
+            # A language without a help file takes every English topic; one
+            # with a file takes English only for the topics 100 to 102, and
+            # its own topic 101 stands for a game it does not explain.
+            own = english if sources.help is None else {}
             for topic in sources.help or []:
                 own.setdefault(topic.context, topic)
-            for context in tc.HELP_CONTEXTS:
+            for context in tc.HELP_CONTEXTS + tc.GAME_HELP_CONTEXTS:
                 topic = own.get(context)
-                if topic is None or not topic.paragraphs:
+                if topic is not None and topic.paragraphs:
+                    pass
+                elif context in tc.GAME_HELP_CONTEXTS:
+                    self.warnings.append(f"{sources.folder}/help.txt:0: topic {context} "
+                                         "missing, topic 101 shown instead")
+                    continue
+                else:
                     topic = english.get(context)
-                    if sources.help is not None and sources.number != tc.ENGLISH:
+                    if topic is None or not topic.paragraphs:
+                        self.errors.append(f"{english_sources.folder}/help.txt:0: "
+                                           f"English topic {context} missing")
+                        continue
+                    if sources.help is not None:
                         self.warnings.append(f"{sources.folder}/help.txt:0: topic "
                                              f"{context} missing, English used")
-                if topic is None or not topic.paragraphs:
-                    self.errors.append(f"{english_sources.folder}/help.txt:0: "
-                                       f"English topic {context} missing")
-                    continue
                 head = f"== {sources.number} {context} {topic.title}".rstrip()
                 lines.append(head)
                 for i, paragraph in enumerate(topic.paragraphs):

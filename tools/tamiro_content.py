@@ -15,7 +15,12 @@ DEFAULT_OUT = os.path.join(REPO_ROOT, "assets")
 
 PICTURE_COUNT = 119
 TAGS = list(range(1, 25)) + [26, 27, 32, 33]
+# The help topics: the menu, the games in general and the About window, which
+# every language's file holds (English where a language lacks one), then one
+# topic per game, written where the language has it (the reader shows the
+# language's topic 101 for a game without one).
 HELP_CONTEXTS = (100, 101, 102)
+GAME_HELP_CONTEXTS = tuple(range(111, 123))  # 110 + exercise number; 122 hangman
 ENGLISH = 2
 ROMANIAN = 13
 # Romanian game text keeps the cedilla letters of its code page (1250); text

@@ -55,6 +55,7 @@ class MainWindow : public QWidget {
       if (active && active->HelpContext != 0) app.ShowHelp(active->HelpContext);
       return;
     }
+    if (event->text().isEmpty()) form->DeliverKeyDown(event->key());
     for (QChar c : event->text()) {
       // Character keys only: printable characters and the control keys that
       // type a character (Backspace, Tab, Enter, Escape).

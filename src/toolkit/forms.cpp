@@ -574,14 +574,19 @@ void Form::DeliverMouseUp(MouseButton button, int, int x, int y) {
   }
 }
 
-void Form::DeliverKey(char key) {
+// A key goes to its handler (a copy: the handler may change the form) unless
+// the form takes no input now.
+template <class Key>
+static void DeliverTo(Form* form, bool takesInput, const std::function<void(Key)>& handler, Key key) {
   auto& app = Application::Instance();
-  if (released_ || !enabled_ || app.IsBlocked(this)) return;
-  if (OnKeyPress) {
-    auto handler = OnKeyPress;
-    app.Dispatch(this, [&] { handler(key); });
-  }
+  if (!takesInput || app.IsBlocked(form) || !handler) return;
+  auto copy = handler;
+  app.Dispatch(form, [&] { copy(key); });
 }
+
+void Form::DeliverKey(char key) { DeliverTo(this, !released_ && enabled_, OnKeyPress, key); }
+
+void Form::DeliverKeyDown(int key) { DeliverTo(this, !released_ && enabled_, OnKeyDown, key); }
 
 void Form::mousePressEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();

@@ -270,12 +270,16 @@ class Form : public QWidget, public Component {
   MouseHandler OnMouseDown;
   NotifyHandler OnClick;
   std::function<void(char key)> OnKeyPress;  // the typed character, code page
+  // A key that types no character (the arrows, Page Up, Home...), as Qt's
+  // key code.
+  std::function<void(int key)> OnKeyDown;
 
   // The form's input controls that the Tab key stops at, in creation order.
   QList<QWidget*> TabStops() const;
 
   // Delivers a key typed while this form is active (the toolkit calls it).
   void DeliverKey(char key);
+  void DeliverKeyDown(int key);
   // Delivers a mouse press at a point of the form (tests use it too).
   void DeliverMouseDown(MouseButton button, int shift, int x, int y);
   void DeliverMouseUp(MouseButton button, int shift, int x, int y);

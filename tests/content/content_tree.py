@@ -33,7 +33,7 @@ def catalogue_rows():
     return rows
 
 
-def language_files(prefix, help_topics=(100, 101, 102)):
+def language_files(prefix, help_topics=(100, 101, 102) + tuple(range(111, 123))):
     """The files of one language folder; names start with `prefix`."""
     pictures = ["id\tname\tplural"]
     for pid in range(1, 120):
@@ -102,7 +102,7 @@ def build(root):
     write_lines(os.path.join(root, "pictures.tsv"), catalogue_rows())
     langs = {
         "02-en": language_files("b"),
-        "07-hr": language_files("c", help_topics=(100, 101)),
+        "07-hr": language_files("c"),
     }
     for folder, files in langs.items():
         add(root, folder, files)

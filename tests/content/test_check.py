@@ -68,11 +68,8 @@ class CheckTreeTest(unittest.TestCase):
         return lines
 
     def test_valid_tree_passes(self):
-        for lang in ("02", "07"):
-            code, lines = self.check(lang)
-            self.assertEqual(code, 0, lines)
-        # Croatian has no topic 102: a warning, English is shown
-        self.assertTrue(any("warning: topic 102" in line for line in lines))
+        code, lines = self.check("02")
+        self.assertEqual(code, 0, lines)
 
     def test_missing_folder_and_file(self):
         self.assertFault("05", "lang/05-*/:0:", ["folder missing"])
@@ -97,6 +94,16 @@ class CheckTreeTest(unittest.TestCase):
         content_tree.edit(self.src, "07-hr", "strings.tsv",
                           lambda l: [x.replace("ABCDEFG", "ABCDEFA") for x in l])
         self.assertFault("07", "lang/07-hr/strings.tsv:22:", ["tag 21 repeats", "'A'"])
+
+    def test_every_language_has_every_help_topic(self):
+        self.assertEqual(self.check("07")[0], 0)
+        help_lines = self.langs["07-hr"]["help.txt"]
+        start = help_lines.index("== 117 c title 117")
+        content_tree.edit(self.src, "07-hr", "help.txt",
+                          lambda l: l[:start] + ["== 130 c title 130"] + l[start + 1:])
+        lines = self.assertFault("07", "lang/07-hr/help.txt:0:", ["topic 117 missing"])
+        self.assertIn(f"lang/07-hr/help.txt:{start + 1}: unknown help context 130 "
+                      "(100 to 102, 111 to 122)", lines)
 
     def test_board_size_captions(self):
         # tag 27 is on row 27 (index 26); tag 18 is "text 18"

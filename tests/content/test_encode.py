@@ -118,19 +118,27 @@ class EncoderTreeTest(unittest.TestCase):
         self.assertEqual(words, expected)
 
     def test_help_file_and_fallback(self):
+        content_tree.add(self.src, "07-hr", {
+            "help.txt": content_tree.language_files("c", help_topics=(100, 101, 115))["help.txt"]})
         code, stderr = self.encode()
         self.assertEqual(code, 0, stderr)
         lines = self.read("TAMIRO.HLP").decode("utf-8").split("\n")
         self.assertEqual(lines[0], "TAMIRO HELP 1")
         headers = [line for line in lines if line.startswith("== ")]
-        self.assertEqual(len(headers), 54)
-        self.assertEqual(headers[0], "== 1 100 b title 100")   # no Swedish: English
-        self.assertEqual(headers[20], "== 7 102 b title 102")  # Croatian lacks 102
-        self.assertEqual(headers[19], "== 7 101 c title 101")
+        # 16 languages without a folder take all 15 English topics, English
+        # has them, Croatian has 100, 101 and 115 and takes 102 from English
+        self.assertEqual(len(headers), 17 * 15 + 4)
+        self.assertEqual(headers[:4], ["== 1 100 b title 100", "== 1 101 b title 101",
+                                       "== 1 102 b title 102", "== 1 111 b title 111"])
+        self.assertEqual(headers[14], "== 1 122 b title 122")
+        croatian = [h for h in headers if h.startswith("== 7 ")]
+        self.assertEqual(croatian, ["== 7 100 c title 100", "== 7 101 c title 101",
+                                    "== 7 102 b title 102", "== 7 115 c title 115"])
         start = lines.index("== 7 101 c title 101")
         self.assertEqual(lines[start + 1:start + 5],
                          ["c first paragraph of 101, on two lines.", "",
                           "c second paragraph.", "== 7 102 b title 102"])
+        self.assertIn("lang/07-hr/help.txt:0: topic 111 missing, topic 101 shown instead", stderr)
         self.assertEqual(lines[-1], "")   # ends with a line feed
 
     def test_same_sources_same_bytes(self):

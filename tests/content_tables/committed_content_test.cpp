@@ -10,6 +10,7 @@
 #include "content/settings.h"
 #include "content/content_tables.h"
 #include "toolkit/code_page.h"
+#include "toolkit/help_viewer.h"
 #include "toolkit/platform.h"
 
 using namespace tamiro;
@@ -79,4 +80,22 @@ TEST(CommittedContent, EveryLanguageReadsBackAsItsSourcesSayThem) {
   }
   Language = 1;
   tk::SetExecutablePathOverride(std::nullopt);
+}
+
+// Every language has every help topic of its own: the menu, the games, the
+// About window and each game's (110 + its exercise number, 122 hangman), so
+// that help opened from a game shows that game's topic.
+TEST(CommittedContent, EveryLanguageHasTheSameHelpTopicsEachItsOwn) {
+  const std::string file = TAMIRO_SOURCE_DIR "/assets/TAMIRO.HLP";
+  std::vector<int> contexts = {100, 101, 102};
+  for (int c = 111; c <= 122; ++c) contexts.push_back(c);
+  for (int language = 1; language <= kLanguageCount; ++language) {
+    for (int context : contexts) {
+      const tk::HelpTopic topic = tk::ReadHelpTopic(file, language, context);
+      EXPECT_TRUE(topic.found && topic.language == language && topic.context == context && !topic.title.isEmpty() &&
+                  !topic.paragraphs.isEmpty())
+          << "language " << language << " context " << context << ": shows language " << topic.language
+          << " context " << topic.context;
+    }
+  }
 }

@@ -51,7 +51,7 @@ ScreenFamily::ScreenFamily(std::string usage, ScreenSetup setup) {
 namespace {
 
 void ListScreens(std::FILE* out) {
-  std::fprintf(out, "screens: menu, help\n");
+  std::fprintf(out, "screens: menu, help [--state CONTEXT] [--mark PAGE]\n");
   for (const auto& game : tamiro::Games()) std::fprintf(out, "         %s\n", game.screenUsage.c_str());
   for (const auto& family : screenshot::Families()) std::fprintf(out, "         %s\n", family.usage.c_str());
 }
@@ -129,7 +129,10 @@ int main(int argc, char* argv[]) {
   window->show();
   tamiro::frmHuvudmeny->Show();
   if (screen == "help") {
-    app.ShowHelp(tamiro::frmHuvudmeny->HelpContext);
+    // --state N opens context N (the menu's by default), --mark N its page N.
+    app.ShowHelp(state.empty() ? tamiro::frmHuvudmeny->HelpContext : std::atoi(state.c_str()));
+    for (int page = 1; page < std::atoi(mark.c_str()); ++page)
+      if (tk::Form* help = app.InputForm()) help->DeliverKey(' ');
   } else if (screen != "menu") {
     const screenshot::ScreenOptions options{mark, state, language, capital, width, height, dpr, tamiro::frmHuvudmeny};
     bool found = false;
