@@ -278,17 +278,24 @@ class GameList : public testing_support::ProgramFixture {
   void SetUp() override { StartProgram(); }
 };
 
+tk::Component* Named(tk::Form* form, const std::string& name) {
+  for (tk::Component* c : form->Components())
+    if (c->Name() == name) return c;
+  return nullptr;
+}
+
 // The form class each exercise number starts, by the name its forms carry.
 const std::map<int, std::string> kForms = {{0, "frmOvHangman"}, {1, "frmOvMC"},     {2, "frmOvMC"},    {3, "frmOvMC"},
                                            {4, "frmOvMC"},      {5, "frmOvMC"},     {6, "frmOvMC"},    {7, "frmOvMemory"},
                                            {8, "frmOvMemory"},  {9, "frmOvRegn"},   {10, "frmOvRegn"}, {11, "frmOvRegn"}};
 }  // namespace
 
-TEST_F(GameList, EveryGameHasItsOwnTileFormAndScreens) {
+TEST_F(GameList, EveryGameHasItsOwnTileFormScreensAndHelp) {
   ASSERT_EQ(Games().size(), kForms.size());
   std::set<int> tiles;
   std::set<std::pair<int, int>> places;
   std::set<std::string> screens;
+  std::set<int> contexts;
   for (const Game& game : Games()) {
     SCOPED_TRACE("exercise " + std::to_string(game.exercise));
     ASSERT_EQ(kForms.count(game.exercise), 1u);
@@ -312,7 +319,22 @@ TEST_F(GameList, EveryGameHasItsOwnTileFormAndScreens) {
     tk::Form* form = tk::Application::Instance().ActiveForm();
     ASSERT_NE(form, frmHuvudmeny);
     EXPECT_EQ(form->Name(), kForms.at(game.exercise));
-    EXPECT_EQ(form->HelpContext, game.helpContext);
+    // Its Help button opens its own topic, which every language has.
+    std::vector<int> shown;
+    tk::Application::Instance().HelpViewer = [&](int context) { shown.push_back(context); };
+    auto* help = dynamic_cast<tk::Control*>(Named(form, "imgHelp"));
+    ASSERT_NE(help, nullptr);
+    const QPoint at = help->BoundsRect().center();
+    form->DeliverMouseDown(tk::MouseButton::Left, 0, at.x(), at.y());
+    form->DeliverMouseUp(tk::MouseButton::Left, 0, at.x(), at.y());
+    EXPECT_EQ(shown, std::vector<int>{game.helpContext});
+    EXPECT_GE(game.helpContext, tk::kFirstGameHelpContext) << "the games' topic, not the game's own";
+    EXPECT_TRUE(contexts.insert(game.helpContext).second) << "two games share help " << game.helpContext;
+    for (int language = 1; language <= kLanguageCount; ++language) {
+      const tk::HelpTopic topic = tk::ReadHelpTopic(ProgramFile("TAMIRO.HLP"), language, game.helpContext);
+      EXPECT_TRUE(topic.found && topic.language == language && topic.context == game.helpContext)
+          << "language " << language << " shows language " << topic.language << " context " << topic.context;
+    }
     form->Release();
     for (int i = 0; i < 5 && tk::Application::Instance().ActiveForm() != frmHuvudmeny; ++i)
       tk::Application::ProcessMessages();

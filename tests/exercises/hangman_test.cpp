@@ -378,12 +378,12 @@ TEST_F(Hangman, UsedMarksOutliveTheFormAndTheReloadOfTheWords) {
   EXPECT_EQ(hm::Misses, 0);
 }
 
-TEST_F(Hangman, StartAbandonsTheGameAndHelpOpensTheExercisesHelp) {
+TEST_F(Hangman, StartAbandonsTheGameAndHelpOpensHangmansHelp) {
   TfrmOvHangman* form = Launch();
   int context = 0;
   tk::Application::Instance().HelpViewer = [&](int c) { context = c; };
   Click(form->imgHelp);
-  EXPECT_EQ(context, 101);
+  EXPECT_EQ(context, 122);
   Play(form, "katt");
   Type(form, "kbc");
   Click(form->imgStart);

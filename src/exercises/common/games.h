@@ -51,7 +51,10 @@ using GameLauncher = std::function<void(tk::Form* menu, const Game& game)>;
 struct Game {
   int exercise = 0;       // the number the form starts with; 0 for hangman
   MenuTile tile;
-  int helpContext = 101;  // the help the game's Help button opens
+  // The help the game's Help button opens: its own topic (110 + its
+  // exercise number; hangman 122), which falls back to the games' topic 101
+  // where a language has none.
+  int helpContext = 101;
   GameLauncher launch;
   std::string screenUsage;  // the screens, as the screenshot tool lists them
   ScreenSetup screens;

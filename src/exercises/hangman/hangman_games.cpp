@@ -76,6 +76,7 @@ bool Screen(const std::string& name, const ScreenOptions& o) {
 // Hangman has no exercise number: its entry operation takes none.
 const GameRegistration hangmanGame({.exercise = 0,
                                     .tile = {8, "Hänga gubbe", 1, 2, 4},
+                                    .helpContext = 122,
                                     .launch = FormLauncher(frmOvHangman, [](TfrmOvHangman& form, int) { form.NewGame(); }),
                                     .screenUsage = "hangman [--state new|play|win|lose] [--mark WORD]",
                                     .screens = Screen});

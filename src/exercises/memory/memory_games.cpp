@@ -74,6 +74,7 @@ GameRegistration Memory(int exercise, MenuTile tile) {
   for (int cards : kBoards[exercise - 7]) usage += (usage.empty() ? "" : "|") + Name(exercise, cards);
   return GameRegistration({.exercise = exercise,
                            .tile = tile,
+                           .helpContext = 110 + exercise,
                            .launch = FormLauncher(frmOvMemory, [](TfrmOvMemory& form, int n) { form.Start(n); }),
                            .screenUsage = usage + " [--state play|won|ask]",
                            .screens = [exercise](const std::string& name, const ScreenOptions& o) {

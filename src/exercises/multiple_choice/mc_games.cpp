@@ -41,6 +41,7 @@ GameRegistration MultipleChoice(int exercise, MenuTile tile) {
   const std::string usage = " [--mark right|wrong|both]" + std::string(exercise == 1 ? " [--state picture=N]" : "");
   return GameRegistration({.exercise = exercise,
                            .tile = tile,
+                           .helpContext = 110 + exercise,
                            .launch = FormLauncher(frmOvMC, [](TfrmOvMC& form, int n) { form.Start(n); }),
                            .screenUsage = "mc" + std::to_string(exercise) + usage,
                            .screens = [exercise](const std::string& name, const ScreenOptions& o) {

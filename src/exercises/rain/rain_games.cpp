@@ -48,6 +48,7 @@ bool Screen(int exercise, const std::string& name, const ScreenOptions& o) {
 GameRegistration Rain(int exercise, MenuTile tile) {
   return GameRegistration({.exercise = exercise,
                            .tile = tile,
+                           .helpContext = 110 + exercise,
                            .launch = FormLauncher(frmOvRegn, [](TfrmOvRegn& form, int n) { form.Start(n); }),
                            .screenUsage = "rain" + std::to_string(exercise) + " [--state play|start|over]",
                            .screens = [exercise](const std::string& name, const ScreenOptions& o) {
