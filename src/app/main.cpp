@@ -11,11 +11,15 @@ int main(int argc, char* argv[]) {
   QApplication qapp(argc, argv);
   tk::SetMediaPlayerFactory(tk::CreateDeferredPlayer);
   tamiro::PrepareFonts();
-  tamiro::CreateApplicationForms();
+  tamiro::CreateFirstFrameForms();
   auto& app = tk::Application::Instance();
   // The sound comes a moment after the menu: the audio module loads once the
-  // menu is on the screen, and the music starts then.
-  app.OnFirstShown = [] { tk::LoadAudioModuleInBackground(tamiro::ProgramFile("libtamiro_audio.so")); };
+  // menu is on the screen, and the music starts then. The About window is
+  // made meanwhile; the first frame does not show it.
+  app.OnFirstShown = [] {
+    tk::LoadAudioModuleInBackground(tamiro::ProgramFile("libtamiro_audio.so"));
+    tamiro::AboutForm();
+  };
   app.Run();
   app.Shutdown();
   return 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/about.h"
+#include "app/startup.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
 #include "content/settings.h"
@@ -224,10 +225,8 @@ void TfrmHuvudmeny::FormMouseDown(tk::MouseButton, int, int x, int y) {
     }
   }
   if (hit == shpAbout) {
-    if (frmAbout) {
-      frmAbout->ShowModal();
-      TranslateForm(*this);
-    }
+    AboutForm()->ShowModal();
+    TranslateForm(*this);
   } else if (hit == shpExit) {
     Close();
   } else if (hit == shpHelp) {

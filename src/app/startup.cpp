@@ -23,7 +23,7 @@ void PrepareFonts() {
   QFont::insertSubstitution("Arial", "Liberation Sans");
 }
 
-void CreateApplicationForms() {
+void CreateFirstFrameForms() {
   auto& app = tk::Application::Instance();
   app.SetTitle("Tamiro");
   // The desktop matches the window to the menu entry the package installs.
@@ -38,8 +38,19 @@ void CreateApplicationForms() {
   app.AddForm(frmHuvudmeny);
   frmMessage = tk::CreateForm<TfrmMessage>(nullptr);
   app.AddForm(frmMessage);
-  frmAbout = tk::CreateForm<TfrmAbout>(nullptr);
-  app.AddForm(frmAbout);
+}
+
+TfrmAbout* AboutForm() {
+  if (!frmAbout) {
+    frmAbout = tk::CreateForm<TfrmAbout>(nullptr);
+    tk::Application::Instance().AddForm(frmAbout);
+  }
+  return frmAbout;
+}
+
+void CreateApplicationForms() {
+  CreateFirstFrameForms();
+  AboutForm();
 }
 
 }  // namespace tamiro

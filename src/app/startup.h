@@ -14,7 +14,14 @@ inline constexpr const char* kDesktopFileName = TAMIRO_APP_ID;
 // program relies on. Call once, after the QApplication exists.
 void PrepareFonts();
 
+class TfrmAbout;
+
 // Creates the main menu, the message form and the About form.
 void CreateApplicationForms();
+// The same in two steps: the forms the first frame needs (the main menu and
+// the message form), then the About form, which the program creates once
+// the menu is on the screen, or at the latest when it is first asked for.
+void CreateFirstFrameForms();
+TfrmAbout* AboutForm();
 
 }  // namespace tamiro

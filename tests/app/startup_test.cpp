@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QFontDatabase>
+#include <QTimer>
 
 #include "app/main_menu.h"
 #include "content/settings.h"
@@ -222,4 +224,36 @@ TEST_F(Startup, MissingProgramFontsGiveOneInformationMessageAndStartUpGoesOn) {
   CreateApplicationForms();
   EXPECT_TRUE(Messages().empty());
   tk::SetFontFamiliesOverride(std::nullopt);
+}
+
+TEST_F(Startup, TheAboutWindowIsMadeAfterTheFirstFrameOrWhenItsTileIsFirstClicked) {
+  ShipFonts();
+  PrepareFonts();
+  CreateFirstFrameForms();
+  auto& app = tk::Application::Instance();
+  ASSERT_EQ(app.Layers().size(), 2u);
+  EXPECT_EQ(frmAbout, nullptr);
+  // The tile opens it, modally, even before the program has made it.
+  frmHuvudmeny->Show();
+  TfrmAbout* shown = nullptr;
+  const auto clickAbout = [&] {
+    QTimer::singleShot(0, [&] {
+      shown = app.ActiveForm() == frmAbout ? frmAbout : nullptr;
+      if (frmAbout) frmAbout->Close();
+    });
+    const QPoint tile = frmHuvudmeny->shpAbout->BoundsRect().center();
+    frmHuvudmeny->DeliverMouseDown(tk::MouseButton::Left, 0, tile.x(), tile.y());
+    frmHuvudmeny->DeliverMouseUp(tk::MouseButton::Left, 0, tile.x(), tile.y());
+  };
+  clickAbout();
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(QPoint(shown->Left(), shown->Top()), QPoint(263, 208));
+  EXPECT_FALSE(shown->Visible());
+  // Once made, it is the one form shown every time.
+  TfrmAbout* first = shown;
+  EXPECT_EQ(AboutForm(), first);
+  clickAbout();
+  EXPECT_EQ(shown, first);
+  EXPECT_EQ(app.Layers().size(), 3u);
+  EXPECT_TRUE(Messages().empty());
 }
