@@ -1,8 +1,5 @@
 #include "content/fonts.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "content/helpers.h"
 #include "toolkit/platform.h"
 
@@ -23,18 +20,6 @@ void FitFontSizes(int screenHeight, tk::Canvas& canvas) {
   ButtonFontSize = FitFontSize(screenHeight / 30, "Arial", canvas);
 }
 
-namespace {
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-}  // namespace
-
-bool FontInstalled(const std::string& family) {
-  const std::string wanted = Lower(family);
-  const auto families = tk::FontFamilies();
-  return std::any_of(families.begin(), families.end(),
-                     [&](const std::string& f) { return Lower(f) == wanted; });
-}
+bool FontInstalled(const std::string& family) { return tk::HasFontFamily(family); }
 
 }  // namespace tamiro

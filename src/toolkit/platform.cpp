@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
+#include <algorithm>
 #include <set>
 
 namespace tk {
@@ -60,11 +61,22 @@ std::string ExecutablePath() {
 
 void SetExecutablePathOverride(std::optional<std::string> path) { g_exe = std::move(path); }
 
+namespace {
+// The font files the program registered, by the database's number.
+std::vector<int>& RegisteredFonts() {
+  static std::vector<int> ids;
+  return ids;
+}
+}  // namespace
+
 int RegisterFontFiles(const std::string& folder) {
   QDir dir(QString::fromStdString(folder));
   int count = 0;
   for (const QString& name : dir.entryList({"*.ttf", "*.otf", "*.TTF", "*.OTF"}, QDir::Files, QDir::Name)) {
-    if (QFontDatabase::addApplicationFont(dir.filePath(name)) >= 0) ++count;
+    const int id = QFontDatabase::addApplicationFont(dir.filePath(name));
+    if (id < 0) continue;
+    ++count;
+    RegisteredFonts().push_back(id);
   }
   return count;
 }
@@ -73,11 +85,23 @@ std::optional<std::vector<std::string>> g_families;
 
 void SetFontFamiliesOverride(std::optional<std::vector<std::string>> families) { g_families = std::move(families); }
 
-std::vector<std::string> FontFamilies() {
-  if (g_families) return *g_families;
-  std::vector<std::string> result;
-  for (const QString& family : QFontDatabase::families()) result.push_back(family.toStdString());
-  return result;
+bool HasFontFamily(const std::string& family) {
+  const std::string wanted = Lower(family);
+  if (g_families) {
+    return std::any_of(g_families->begin(), g_families->end(),
+                       [&](const std::string& f) { return Lower(f) == wanted; });
+  }
+  const auto named = [&](const QStringList& families) {
+    return std::any_of(families.begin(), families.end(),
+                       [&](const QString& f) { return Lower(f.toStdString()) == wanted; });
+  };
+  // The program's own fonts are asked for by their files (a file removed
+  // from the database again has no families); only a family that none of
+  // them has is looked for among every family of the machine, which takes
+  // a while to list.
+  for (int id : RegisteredFonts())
+    if (named(QFontDatabase::applicationFontFamilies(id))) return true;
+  return named(QFontDatabase::families());
 }
 
 void AddSymbolFontFamily(const std::string& family) { SymbolFamilies().insert(Lower(family)); }

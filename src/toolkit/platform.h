@@ -41,8 +41,9 @@ inline constexpr char kPathSeparator = '/';
 // Makes the font files (.ttf, .otf) of a folder available to this process.
 // Returns the number of files registered.
 int RegisterFontFiles(const std::string& folder);
-// The font families the program can draw with: installed and registered.
-std::vector<std::string> FontFamilies();
+// Whether the program can draw with a family (case does not matter): one of
+// the registered files has it, or the machine has it installed.
+bool HasFontFamily(const std::string& family);
 // Tests replace the list of families to stand for another machine.
 void SetFontFamiliesOverride(std::optional<std::vector<std::string>> families);
 // Fonts whose text is drawn byte for byte: byte b shows the font's glyph at

@@ -257,3 +257,16 @@ TEST_F(Startup, TheAboutWindowIsMadeAfterTheFirstFrameOrWhenItsTileIsFirstClicke
   EXPECT_EQ(app.Layers().size(), 3u);
   EXPECT_TRUE(Messages().empty());
 }
+
+TEST_F(Startup, TheFontCheckFindsTheProgramsFontsAndTheMachinesAndForgetsRemovedOnes) {
+  ShipFonts();
+  PrepareFonts();
+  EXPECT_TRUE(FontInstalled("Tamiro3"));
+  EXPECT_TRUE(FontInstalled("tamiro symbols"));
+  EXPECT_TRUE(FontInstalled("Liberation Sans")) << "installed on the machine";
+  EXPECT_FALSE(FontInstalled("No Such Family"));
+  QFontDatabase::removeAllApplicationFonts();
+  EXPECT_FALSE(FontInstalled("Tamiro3"));
+  PrepareFonts();
+  EXPECT_TRUE(FontInstalled("Tamiro3"));
+}
