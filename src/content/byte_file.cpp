@@ -47,11 +47,6 @@ void TByteFile::FillBuffer() {
   pos_ = 0;
 }
 
-std::uint8_t TByteFile::ReadByte() {
-  if (pos_ >= count_) FillBuffer();
-  return buffer_[pos_++];
-}
-
 std::uint16_t TByteFile::ReadWord() {
   const std::uint16_t low = ReadByte();
   const std::uint16_t high = ReadByte();
@@ -59,16 +54,31 @@ std::uint16_t TByteFile::ReadWord() {
 }
 
 std::string TByteFile::ReadString() {
-  const int n = ReadByte();
   std::string result;
-  result.reserve(static_cast<std::size_t>(n));
+  ReadGroups(&result);
+  return result;
+}
+
+void TByteFile::SkipString() { ReadGroups(nullptr); }
+
+void TByteFile::ReadGroups(std::string* result) {
+  const int n = ReadByte();
+  if (result) result->reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
-    ReadByte();  // the first byte of a group carries nothing
+    // A group that lies whole in the buffer is taken from it at once.
+    std::uint8_t group[6];
+    if (count_ - pos_ >= 6) {
+      std::memcpy(group, buffer_ + pos_, 6);
+      pos_ = static_cast<std::uint16_t>(pos_ + 6);
+    } else {
+      for (std::uint8_t& b : group) b = ReadByte();
+    }
+    // The first byte of a group carries nothing.
     char digits[5];
     int value = 0;
     bool plain = true;
-    for (char& d : digits) {
-      d = static_cast<char>(ReadByte());
+    for (int k = 0; k < 5; ++k) {
+      const char d = digits[k] = static_cast<char>(group[k + 1]);
       plain = plain && d >= '0' && d <= '9';
       value = value * 10 + (d - '0');
     }
@@ -80,9 +90,8 @@ std::string TByteFile::ReadString() {
       if (!parsed) throw EConvertError("'" + Printable(text) + "' is not a valid integer value");
       value = *parsed;
     }
-    result.push_back(static_cast<char>(tk::FromUnicode(static_cast<char16_t>(value & 0xFFFF))));
+    if (result) result->push_back(static_cast<char>(tk::FromUnicode(static_cast<char16_t>(value & 0xFFFF))));
   }
-  return result;
 }
 
 bool TByteFile::AtEnd() {

@@ -37,9 +37,15 @@ class TByteFile {
   TByteFile(const TByteFile&) = delete;
   TByteFile& operator=(const TByteFile&) = delete;
 
-  std::uint8_t ReadByte();
+  std::uint8_t ReadByte() {
+    if (pos_ >= count_) FillBuffer();
+    return buffer_[pos_++];
+  }
   std::uint16_t ReadWord();
   std::string ReadString();
+  // Reads past a string as ReadString reads it, failing where it would fail,
+  // without converting or keeping its characters.
+  void SkipString();
   bool AtEnd();
 
   // Number of block reads so far (the buffer is refilled once per 512 bytes).
@@ -47,6 +53,7 @@ class TByteFile {
 
  private:
   void FillBuffer();
+  void ReadGroups(std::string* result);  // the characters go to result unless it is null
   std::FILE* file_ = nullptr;
   std::uint8_t buffer_[512];
   std::uint16_t count_ = 0;

@@ -76,12 +76,14 @@ void LoadPictureCatalogue() {
     const int id = SignedWord(file);
     const int glyph = SignedWord(file);
     std::string name, plural;
+    // Only the names in the language in use are converted and kept.
     for (int language = 1; language <= kLanguageCount; ++language) {
-      std::string n = file.ReadString();
-      std::string p = file.ReadString();
       if (language == Language) {
-        name = std::move(n);
-        plural = std::move(p);
+        name = file.ReadString();
+        plural = file.ReadString();
+      } else {
+        file.SkipString();
+        file.SkipString();
       }
     }
     const int red = SignedWord(file) & 0xFF;
@@ -105,8 +107,8 @@ void LoadLanguageStrings() {
     const int tag = SignedWord(file);
     std::string text;
     for (int language = 1; language <= kLanguageCount; ++language) {
-      std::string s = file.ReadString();
-      if (language == Language) text = std::move(s);
+      if (language == Language) text = file.ReadString();
+      else file.SkipString();
     }
     if (tag >= 1 && tag <= kLangStringCount) LangStrings[tag] = Cut(std::move(text), 50);
   }
@@ -122,8 +124,11 @@ void LoadHangmanWords() {
   HangmanWordCount = 0;
   while (!file.AtEnd()) {
     const int language = SignedWord(file);
+    if (language != Language || n >= kHangmanCapacity) {
+      file.SkipString();
+      continue;
+    }
     std::string word = file.ReadString();
-    if (language != Language || n >= kHangmanCapacity) continue;
     ++n;
     HangmanWords[n].Word = Cut(std::move(word), 50);
     HangmanWordCount = n;

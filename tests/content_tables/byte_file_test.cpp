@@ -67,21 +67,38 @@ TEST(ByteFile, WordsAreLittleEndianAndStringsDecodeTheirDigitGroups) {
   // Ł is not in Windows-1252: the best fit is L.
   EXPECT_EQ(file.ReadString(), "L");
   EXPECT_TRUE(file.AtEnd());
+
+  // Skipping reads as far as reading does.
+  TByteFile skipped(dir.File("s.crp"));
+  skipped.ReadWord();
+  skipped.SkipString();
+  skipped.SkipString();
+  EXPECT_EQ(skipped.ReadString(), "\xE5");
+  skipped.SkipString();
+  EXPECT_TRUE(skipped.AtEnd());
 }
 
 TEST(ByteFile, TruncatedStringsAndBadDigitsFail) {
   ProgramDir dir;
   dir.Write("t.crp", std::string("\x03" "#00065" "#000", 11));
-  TByteFile file(dir.File("t.crp"));
-  EXPECT_EQ(Message([&] { file.ReadString(); }), "Read beyond end of file");
   dir.Write("d.crp", std::string("\x01" "#0x0zz", 7));
-  TByteFile bad(dir.File("d.crp"));
-  EXPECT_THROW(bad.ReadString(), tamiro::EConvertError);
   // The message shows all five bytes; a NUL or another control byte among
   // them neither ends nor garbles it.
   dir.Write("n.crp", std::string("\x01" "#1\0" "2\t3", 7));
-  TByteFile nul(dir.File("n.crp"));
-  EXPECT_EQ(Message([&] { nul.ReadString(); }), "'1#02#93' is not a valid integer value");
+  // A string skipped in another language fails as one that is read.
+  for (const bool skip : {false, true}) {
+    SCOPED_TRACE(skip ? "skipped" : "read");
+    const auto string = [skip](TByteFile& file) {
+      if (skip) file.SkipString();
+      else file.ReadString();
+    };
+    TByteFile file(dir.File("t.crp"));
+    EXPECT_EQ(Message([&] { string(file); }), "Read beyond end of file");
+    TByteFile bad(dir.File("d.crp"));
+    EXPECT_THROW(string(bad), tamiro::EConvertError);
+    TByteFile nul(dir.File("n.crp"));
+    EXPECT_EQ(Message([&] { string(nul); }), "'1#02#93' is not a valid integer value");
+  }
 }
 
 TEST(ByteFile, OpenFailuresCarryTheirMessages) {
