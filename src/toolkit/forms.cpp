@@ -97,13 +97,14 @@ bool Image::LoadPicture(const std::string& path) {
   QFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::ReadOnly)) return false;
   SetPictureData(file.readAll());
-  return picture_ && picture_->isValid();
+  return !pictureData_.isEmpty();
 }
 
 void Image::SetPictureData(const QByteArray& svg) {
-  picture_ = std::make_unique<QSvgRenderer>(svg);
-  if (!picture_->isValid()) picture_.reset();
-  pictureData_ = picture_ ? svg : QByteArray();
+  // The picture is read when it is first rendered, on a worker thread when
+  // it is prepared; a picture that cannot be read shows nothing.
+  picture_.reset();
+  pictureData_ = svg;
   pictureCache_ = QImage();
   prepared_ = {};
   Invalidate();
@@ -133,7 +134,7 @@ void Image::PreparePicture(int width, int height, double devicePixelRatio) {
   // picture.
   prepared_ = std::async(std::launch::async, [data = pictureData_, pixels, devicePixelRatio] {
     QSvgRenderer renderer(data);
-    return RenderPicture(renderer, pixels, devicePixelRatio);
+    return renderer.isValid() ? RenderPicture(renderer, pixels, devicePixelRatio) : QImage();
   });
 }
 
@@ -144,7 +145,7 @@ void Image::SetBounds(int left, int top, int width, int height) {
 
 void Image::Paint(QPainter& painter) {
   if (canvas_) canvas_->PaintTo(painter, Left(), Top());
-  if (!picture_ || Width() <= 0 || Height() <= 0) return;
+  if (pictureData_.isEmpty() || Width() <= 0 || Height() <= 0) return;
   // Vector pictures are rendered once for each size and pixel ratio.
   const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
   const QSize pixels = PixelSize(Width(), Height(), dpr);
@@ -152,7 +153,15 @@ void Image::Paint(QPainter& painter) {
     QImage ready = prepared_.get();
     if (ready.size() == pixels) pictureCache_ = std::move(ready);
   }
-  if (pictureCache_.size() != pixels) pictureCache_ = RenderPicture(*picture_, pixels, dpr);
+  if (pictureCache_.size() != pixels) {
+    if (!picture_) picture_ = std::make_unique<QSvgRenderer>(pictureData_);
+    if (!picture_->isValid()) {
+      pictureData_.clear();
+      picture_.reset();
+      return;
+    }
+    pictureCache_ = RenderPicture(*picture_, pixels, dpr);
+  }
   painter.drawImage(QPoint(Left(), Top()), pictureCache_);
 }
 

@@ -107,6 +107,8 @@ class Image : public Control {
   // follows later size changes and keeps what it holds.
   tk::Canvas& Canvas();
   // Shows a vector picture (SVG), stretched to the control, over the canvas.
+  // LoadPicture is false for a file that cannot be read; a file that is no
+  // picture shows nothing.
   bool LoadPicture(const std::string& path);
   void SetPictureData(const QByteArray& svg);
   // Starts rendering the picture for a size the control is about to take, on

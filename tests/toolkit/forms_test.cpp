@@ -311,6 +311,10 @@ TEST_F(Forms, VectorPicturesAreStretchedToTheirControlWhetherPreparedOrNot) {
   auto* guessedWrong = new tk::Image(form, "imgTamiro", 100, 0, 60, 60);
   guessedWrong->SetPictureData(svg);
   guessedWrong->PreparePicture(30, 30, 1.0);  // the control got another size
+  auto* broken = new tk::Image(form, "broken", 170, 0, 20, 20);
+  broken->Canvas().Clear(0x00FF00);
+  broken->SetPictureData("<svg xmlns='http://www.w3.org/2000/svg'><rect");
+  broken->PreparePicture(20, 20, 1.0);
   form->Show();
   const QImage shot = form->grab().toImage();
   // The left half of each picture is red, the right half transparent (black
@@ -319,6 +323,8 @@ TEST_F(Forms, VectorPicturesAreStretchedToTheirControlWhetherPreparedOrNot) {
   EXPECT_EQ(shot.pixelColor(30, 70), QColor(0, 0, 0));
   EXPECT_EQ(shot.pixelColor(125, 50), QColor(255, 0, 0));
   EXPECT_EQ(shot.pixelColor(140, 50), QColor(0, 0, 0));
+  // What is no picture shows nothing over the canvas.
+  EXPECT_EQ(shot.pixelColor(180, 10), QColor(0, 255, 0));
 }
 
 TEST_F(Forms, CanvasLinesFramesAndCopiesLandOnTheirPixels) {
