@@ -397,7 +397,10 @@ TEST_F(AudioIntegration, EffectsAndMusicSoundAsRequested) {
   // It goes on with the note it was stopped in, not with the first one.
   ASSERT_GT(saved, 480);
   const int stopped_note = static_cast<int>(saved / 480);
-  EXPECT_EQ(note[pause - 1], stopped_note);
+  // The last window before the pause may hold the note before the stopped one
+  // when Stop came just after a note began.
+  EXPECT_TRUE(note[pause - 1] == stopped_note || note[pause - 1] == stopped_note - 1)
+      << "last sounding note " << note[pause - 1] << ", stopped on " << stopped_note;
   EXPECT_TRUE(note[second_sound] == stopped_note || note[second_sound] == stopped_note + 1)
       << "resumed on note " << note[second_sound] << ", stopped on " << stopped_note;
   EXPECT_GE(resumed, saved + 150);
