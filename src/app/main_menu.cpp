@@ -191,6 +191,9 @@ void TfrmHuvudmeny::LoadArtwork() {
 void TfrmHuvudmeny::FormShow() {
   ScaleForm(*this);
   FitFontSizes(Height(), imgTest->Canvas());
+  captionSizes_.clear();
+  for (const auto& [number, label] : lblOv) captionSizes_[label] = label->Font.Size;
+  KeepCaptionsClearOfMascot();
   for (const Game& g : Games()) ClearImage(*imgOv[g.tile.number]);
   const int s = Trunc(1.3 * LargeFontSize);
   for (const Game& g : Games()) {
@@ -226,7 +229,7 @@ void TfrmHuvudmeny::FormMouseDown(tk::MouseButton, int, int x, int y) {
   }
   if (hit == shpAbout) {
     AboutForm()->ShowModal();
-    TranslateForm(*this);
+    Translate();
   } else if (hit == shpExit) {
     Close();
   } else if (hit == shpHelp) {
@@ -236,8 +239,31 @@ void TfrmHuvudmeny::FormMouseDown(tk::MouseButton, int, int x, int y) {
 
 void TfrmHuvudmeny::imgTamiroClick() { PlaySound("Gnaegg1.Wav"); }
 
-void TfrmHuvudmeny::FormActivate() {
+void TfrmHuvudmeny::KeepCaptionsClearOfMascot() {
+  const double dpr = devicePixelRatioF();
+  const int gap = std::max(2, Width() / 160);
+  for (const Game& g : Games()) {
+    if (g.tile.column == 0) continue;
+    tk::Label* label = lblOv[g.tile.number];
+    if (auto size = captionSizes_.find(label); size != captionSizes_.end()) label->Font.Size = size->second;
+    while (label->Font.Size > 1) {
+      const QRect caption = label->CaptionRect();
+      const int top = caption.top() - imgTamiro->Top();
+      const int ink = imgTamiro->Left() + imgTamiro->PictureInkLeft(top, top + caption.height(), dpr);
+      if (caption.right() < ink - gap) break;
+      --label->Font.Size;
+    }
+    label->Invalidate();
+  }
+}
+
+void TfrmHuvudmeny::Translate() {
   TranslateForm(*this);
+  KeepCaptionsClearOfMascot();
+}
+
+void TfrmHuvudmeny::FormActivate() {
+  Translate();
   ResumeMusic("DIDELI.MID");
 }
 

@@ -23,6 +23,10 @@ class TfrmHuvudmeny : public tk::Form {
   void FormActivate();
   void FormDeactivate();
   void imgTamiroClick();
+  // Takes the interface language's texts and fonts. A right-hand caption
+  // that would run under the mascot is drawn a point smaller at a time until
+  // it ends clear of the mascot's ink.
+  void Translate();
 
   // The exercise tiles, by their numbers (shpOv[1] is shpOv1), with their
   // labels and icons.
@@ -37,6 +41,10 @@ class TfrmHuvudmeny : public tk::Form {
 
   // The program's music and sound effects, for as long as the menu lives.
   SoundService* Sound;
+
+ private:
+  void KeepCaptionsClearOfMascot();
+  std::map<tk::Label*, int> captionSizes_;  // the tiles' caption sizes on this screen
 };
 
 extern TfrmHuvudmeny* frmHuvudmeny;

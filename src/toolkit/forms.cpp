@@ -143,11 +143,10 @@ void Image::SetBounds(int left, int top, int width, int height) {
   if (canvas_) canvas_->Resize(Width(), Height());
 }
 
-void Image::Paint(QPainter& painter) {
-  if (canvas_) canvas_->PaintTo(painter, Left(), Top());
-  if (pictureData_.isEmpty() || Width() <= 0 || Height() <= 0) return;
+const QImage& Image::Picture(double dpr) {
+  static const QImage none;
+  if (pictureData_.isEmpty() || Width() <= 0 || Height() <= 0) return none;
   // Vector pictures are rendered once for each size and pixel ratio.
-  const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
   const QSize pixels = PixelSize(Width(), Height(), dpr);
   if (prepared_.valid()) {
     QImage ready = prepared_.get();
@@ -158,11 +157,35 @@ void Image::Paint(QPainter& painter) {
     if (!picture_->isValid()) {
       pictureData_.clear();
       picture_.reset();
-      return;
+      return none;
     }
     pictureCache_ = RenderPicture(*picture_, pixels, dpr);
   }
-  painter.drawImage(QPoint(Left(), Top()), pictureCache_);
+  return pictureCache_;
+}
+
+int Image::PictureInkLeft(int top, int bottom, double dpr) {
+  const QImage& picture = Picture(dpr);
+  if (picture.isNull()) return Width();
+  const int from = std::max(0, static_cast<int>(top * dpr));
+  const int to = std::min(picture.height(), static_cast<int>(std::ceil(bottom * dpr)));
+  int left = picture.width();
+  for (int y = from; y < to; ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+    for (int x = 0; x < left; ++x) {
+      if (qAlpha(line[x]) > 32) {
+        left = x;
+        break;
+      }
+    }
+  }
+  return left >= picture.width() ? Width() : static_cast<int>(left / dpr);
+}
+
+void Image::Paint(QPainter& painter) {
+  if (canvas_) canvas_->PaintTo(painter, Left(), Top());
+  const QImage& picture = Picture(painter.device() ? painter.device()->devicePixelRatioF() : 1.0);
+  if (!picture.isNull()) painter.drawImage(QPoint(Left(), Top()), picture);
 }
 
 // ---- Label ------------------------------------------------------------------

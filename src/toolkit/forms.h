@@ -115,10 +115,18 @@ class Image : public Control {
   // a worker thread, so that its first painting finds it ready.
   void PreparePicture(int width, int height, double devicePixelRatio);
 
+  // The leftmost column, in the control's pixels, where the picture as
+  // painted at this pixel ratio has ink between rows top and bottom; the
+  // control's width where it has none there.
+  int PictureInkLeft(int top, int bottom, double devicePixelRatio);
+
   void SetBounds(int left, int top, int width, int height) override;
   void Paint(QPainter& painter) override;
 
  private:
+  // The picture rendered at the control's size, empty without a picture.
+  const QImage& Picture(double devicePixelRatio);
+
   std::unique_ptr<tk::Canvas> canvas_;
   std::unique_ptr<QSvgRenderer> picture_;
   QByteArray pictureData_;

@@ -70,6 +70,19 @@ class TextFit : public testing_support::ProgramFixture {
   void Images(const std::string& where, std::initializer_list<tk::Image*> images) {
     for (tk::Image* image : images) Image(where, image);
   }
+  // The mascot stands over the right ends of the lower right-hand tiles: no
+  // caption runs under its ink.
+  void ClearOfMascot(const std::string& where) {
+    tk::Image* mascot = frmHuvudmeny->imgTamiro;
+    for (const auto& [number, label] : frmHuvudmeny->lblOv) {
+      const QRect caption = label->CaptionRect();
+      const int top = caption.top() - mascot->Top();
+      const int ink = mascot->Left() + mascot->PictureInkLeft(top, top + caption.height(), 1.0);
+      if (caption.right() >= ink)
+        faults.push_back(where + " " + label->Name() + " \"" + label->Caption + "\" ends at " +
+                         std::to_string(caption.right()) + ", the mascot begins at " + std::to_string(ink));
+    }
+  }
   static void Leave(tk::Form* form) {
     form->Release();
     tk::Application::ProcessMessages();
@@ -95,8 +108,9 @@ TEST_F(TextFit, EveryCaptionFitsItsBoxInEveryLanguageOnScreensOfEachShape) {
                                 std::to_string(language);
       Language = language;
       LoadLanguageStrings();
-      TranslateForm(*frmHuvudmeny);
+      frmHuvudmeny->Translate();
       Labels(where + " menu", *frmHuvudmeny);
+      ClearOfMascot(where + " menu");
 
       // The arithmetic games show the heading and the level buttons.
       LaunchGame(frmHuvudmeny, 2);
