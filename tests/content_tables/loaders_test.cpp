@@ -99,7 +99,7 @@ TEST_F(Loaders, RecordsOutsideTheTablesAreSkipped) {
   EXPECT_EQ(Pictures[2].Name, "bil");
   EXPECT_EQ(Pictures[1].Name, "foo");
 
-  std::string strings = EncodeLangString(0, {u"zero"}) + EncodeLangString(34, {u"over"}) +
+  std::string strings = EncodeLangString(0, {u"zero"}) + EncodeLangString(kLangStringCount + 1, {u"over"}) +
                         EncodeLangString(-1, {u"minus"}) + EncodeLangString(33, {u"ABC"});
   dir.Write("lang.crp", strings);
   LoadLanguageStrings();

@@ -1,8 +1,10 @@
 #include "exercises/common/exercise_frame.h"
 
+#include <algorithm>
 #include <string>
 
 #include "content/content_tables.h"
+#include "content/game_record.h"
 #include "content/helpers.h"
 #include "content/sound.h"
 #include "toolkit/application.h"
@@ -22,6 +24,15 @@ ExerciseFrame::ExerciseFrame(tk::Form* form, Buttons buttons, std::function<void
   if (buttons_.help) buttons_.help->OnClick = [this] { HelpClick(); };
   if (buttons_.exit) buttons_.exit->OnClick = [this] { ExitClick(); };
   if (buttons_.start) buttons_.start->OnClick = [this] { StartClick(); };
+}
+
+ExerciseFrame::~ExerciseFrame() {
+  // A form taken down with a game in progress (the desktop's close, the end
+  // of the program): the game was left. The record is never worth a crash.
+  try {
+    Report(false);
+  } catch (...) {
+  }
 }
 
 void ExerciseFrame::DrawButtons() {
@@ -49,12 +60,36 @@ void ExerciseFrame::HelpClick() {
 
 void ExerciseFrame::ExitClick() {
   PlaySound(kClick);
+  Report(false);
   form_->Release();
 }
 
 void ExerciseFrame::StartClick() {
   PlaySound(kClick);
   if (newGame_) newGame_();
+}
+
+}  // namespace tamiro
+
+namespace tamiro {
+
+void ExerciseFrame::GameBegins() {
+  Report(false);
+  playing_ = true;
+  started_ = RecordClock();
+}
+
+void ExerciseFrame::GameEnds() { Report(true); }
+
+void ExerciseFrame::Report(bool finished) {
+  if (!playing_) return;
+  playing_ = false;
+  if (!report_) return;
+  std::optional<GameResult> game = report_(finished);
+  if (!game) return;
+  game->started = started_ / 1000;
+  game->seconds = static_cast<int>(std::max<std::int64_t>(0, RecordClock() - started_ + 500) / 1000);
+  RecordGame(*game);
 }
 
 }  // namespace tamiro

@@ -25,6 +25,15 @@ int CellWidth = 0;
 int CellHeight = 0;
 
 bool ShownFromStart(char c) { return c == ' ' || c == '\'' || c == ',' || c == '-'; }
+
+std::optional<GameResult> Result(bool finished) {
+  if (std::find(LetterUsed.begin(), LetterUsed.end(), true) == LetterUsed.end()) return std::nullopt;
+  GameResult game;
+  game.exercise = 0;
+  game.outcome = !finished ? GameOutcome::Left : Misses >= kMaxMisses ? GameOutcome::Lost : GameOutcome::Won;
+  game.wrongLetters = Misses;
+  return game;
+}
 }  // namespace hangman
 
 using namespace hangman;
@@ -109,6 +118,7 @@ TfrmOvHangman::TfrmOvHangman(tk::Component* owner) : tk::Form(owner, "frmOvHangm
 
   imgAlpha->OnMouseDown = [this](tk::MouseButton b, int shift, int x, int y) { imgAlphaMouseDown(b, shift, x, y); };
   frame = new ExerciseFrame(this, {imgHelp, true, imgExit, imgStart}, [this] { NewGame(); });
+  frame->SetGameReport(Result);
   OnCreate = [this] { FormCreate(); };
   OnShow = [this] { FormShow(); };
   OnKeyPress = [this](char key) { FormKeyPress(key); };
@@ -136,6 +146,8 @@ void TfrmOvHangman::FormShow() {
 }
 
 void TfrmOvHangman::NewGame() {
+  // A game still going on was left.
+  frame->GameBegins();
   Randomize();
   StopMusic();
   // No guess reaches the old word while the new game is being set up.
@@ -272,12 +284,14 @@ void TfrmOvHangman::Guess(const std::string& letter) {
   // during the drawing (another letter, a new game) find it settled.
   if (ShownWord == SecretWord) {
     GameActive = false;
+    frame->GameEnds();
     PlayMusic("YAHOO.MID", 0, false);
     if (Misses >= 6) DrawFace(*imgFace, kHappyFace, 0x008000);  // the head is there
     Redraw();
   } else if (Misses >= kMaxMisses) {
     GameActive = false;
     ShownWord = SecretWord;  // the whole word is shown
+    frame->GameEnds();
     PlayMusic("HUNG_UP.MID", 0, false);
     DrawFace(*imgFace, kSadFace, 0x0000FF);
     Redraw();

@@ -5,6 +5,7 @@
 // it and the game is lost. Uncovering every letter first wins.
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "exercises/common/exercise_frame.h"
@@ -73,6 +74,8 @@ extern int CellHeight;
 
 // The characters of a word that are shown from the start.
 bool ShownFromStart(char c);
+// What the game comes to, for the record; nothing before the first letter.
+std::optional<GameResult> Result(bool finished);
 }  // namespace hangman
 
 }  // namespace tamiro

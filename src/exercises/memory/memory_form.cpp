@@ -23,6 +23,17 @@ int CardWidth = 0, CardHeight = 0;
 int FirstCard = -1, SecondCard = 1;
 int MatchedCards = 0;
 int Turns = 0;
+
+std::optional<GameResult> Result(bool won) {
+  if (Turns == 0 && MatchedCards == 0) return std::nullopt;
+  GameResult game;
+  game.exercise = Exercise;
+  game.outcome = won ? GameOutcome::Won : GameOutcome::Left;
+  game.cards = CardCount;
+  game.turns = Turns;
+  game.pairs = MatchedCards / 2;
+  return game;
+}
 }  // namespace memory
 
 using namespace memory;
@@ -96,6 +107,7 @@ TfrmOvMemory::TfrmOvMemory(tk::Component* owner) : tk::Form(owner, "frmOvMemory"
       DrawBoard();
     });
   });
+  frame->SetGameReport(Result);
   OnCreate = [this] { FormCreate(); };
   OnShow = [this] { FormShow(); };
 }
@@ -159,11 +171,16 @@ void TfrmOvMemory::imgCards3Click() { ChooseSize(3); }
 
 void TfrmOvMemory::NewGame() {
   StopMusic();
-  Turns = 0;
-  // A game in progress is abandoned only when the player says so.
+  // A game in progress is abandoned only when the player says so; either
+  // way the turns start again from 0.
   if (MatchedCards != 0 && MatchedCards != CardCount &&
-      ShowMessageForm(LangString(Text::NewGameQuestion), LangString(Text::Yes), LangString(Text::No)) == 2)
+      ShowMessageForm(LangString(Text::NewGameQuestion), LangString(Text::Yes), LangString(Text::No)) == 2) {
+    Turns = 0;
     return;
+  }
+  // The game abandoned counts as left, with the turns it had.
+  frame->GameBegins();
+  Turns = 0;
   CardCount = NextCardCount;
   Rows = NextRows;
   Columns = NextColumns;
@@ -299,8 +316,12 @@ void TfrmOvMemory::TurnCard(int x, int y) {
       }
     }
   }
-  // Every click on a won board starts the music again.
-  if (CardCount > 0 && MatchedCards == CardCount) PlayMusic("HURRA1.MID", 0, false);
+  // Every click on a won board starts the music again; the first one ends
+  // the game.
+  if (CardCount > 0 && MatchedCards == CardCount) {
+    frame->GameEnds();
+    PlayMusic("HURRA1.MID", 0, false);
+  }
 }
 
 void TfrmOvMemory::Play(std::function<void()> action) {

@@ -9,6 +9,7 @@
 #include <array>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "exercises/common/exercise_frame.h"
@@ -86,6 +87,8 @@ extern int CardWidth, CardHeight;                    // pixels
 extern int FirstCard, SecondCard;                    // this turn's cards; -1 for none
 extern int MatchedCards;                             // cards in found pairs
 extern int Turns;                                    // second cards turned in this game
+// What the game comes to, for the record; nothing before the first turn.
+std::optional<GameResult> Result(bool won);
 }  // namespace memory
 
 }  // namespace tamiro

@@ -32,6 +32,22 @@ std::array<Point, 10> ObjectPositions{};
 int OperandA = 0, OperandB = 0;
 int PreviousCount = 0, PreviousPicture = 0, PreviousA = 0, PreviousB = 0;
 std::string AnswerWord;
+int QuestionsAnswered = 0, FirstTryRight = 0, WrongAnswers = 0, HardQuestions = 0;
+bool Answered = false;
+bool BuiltEasy = true;
+
+std::optional<GameResult> Result(bool) {
+  if (QuestionsAnswered == 0) return std::nullopt;
+  GameResult game;
+  game.exercise = Exercise;
+  game.questions = QuestionsAnswered;
+  game.firstTry = FirstTryRight;
+  game.wrongClicks = WrongAnswers;
+  // The level most of its questions were asked at, where there is a choice.
+  if (Exercise >= 2 && Exercise <= 4)
+    game.level = 2 * HardQuestions >= QuestionsAnswered ? GameLevel::Hard : GameLevel::Easy;
+  return game;
+}
 }  // namespace mc
 
 using namespace mc;
@@ -77,6 +93,8 @@ TfrmOvMC::TfrmOvMC(tk::Component* owner) : tk::Form(owner, "frmOvMC", 640, 480) 
   imgEasy->OnClick = [this] { imgEasyClick(); };
   imgHard->OnClick = [this] { imgHardClick(); };
   frame = new ExerciseFrame(this, {imgHelp, false, imgExit});
+  // The questions go on until the child leaves: every game is a left one.
+  frame->SetGameReport(Result);
   tmrNew->OnTimer = [this] { tmrNewTimer(); };
   OnCreate = [this] { FormCreate(); };
   OnShow = [this] { FormShow(); };
@@ -128,6 +146,8 @@ void TfrmOvMC::Start(int exercise) {
   Image1->SetHeight(AnswerImages[1]->Top() - Image1->Top() - 2);
   Easy = true;
   DrawLevelButtons();
+  frame->GameBegins();
+  QuestionsAnswered = FirstTryRight = WrongAnswers = HardQuestions = 0;
   Show();
   NewQuestion();
 }
@@ -159,6 +179,14 @@ void TfrmOvMC::imgHardClick() {
 
 void TfrmOvMC::CheckAnswer(tk::Image* image, int slot) {
   if (!image) return;
+  if (!Answered) {
+    // The first answer to a question counts it.
+    Answered = true;
+    ++QuestionsAnswered;
+    if (!BuiltEasy) ++HardQuestions;
+    if (slot == RightSlot) ++FirstTryRight;
+  }
+  if (slot != RightSlot) ++WrongAnswers;
   if (slot == RightSlot) {
     PlaySound("DROPP1.WAV");
     DrawButtonFace(*image, std::string(1, kRightMark), 0x008000, SymbolFont, MarkFontSize, 90, 2);

@@ -6,6 +6,7 @@
 // again.
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "exercises/common/exercise_frame.h"
@@ -80,6 +81,14 @@ extern std::array<Point, 10> ObjectPositions;  // 1..9
 extern int OperandA, OperandB;
 extern int PreviousCount, PreviousPicture, PreviousA, PreviousB;
 extern std::string AnswerWord;
+// This game's record: questions answered, answered right at the first try,
+// wrong answers in all, and how many of the questions answered were built
+// at the hard level.
+extern int QuestionsAnswered, FirstTryRight, WrongAnswers, HardQuestions;
+extern bool Answered;   // the question on the screen has had an answer
+extern bool BuiltEasy;  // the level the question on the screen was built at
+// What the game comes to, for the record; nothing before an answer.
+std::optional<GameResult> Result(bool finished);
 }  // namespace mc
 
 }  // namespace tamiro

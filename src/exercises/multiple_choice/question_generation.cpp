@@ -55,6 +55,8 @@ void SetSlotTexts(const std::string& font, int size) {
 }  // namespace
 
 void TfrmOvMC::NewQuestion() {
+  Answered = false;
+  BuiltEasy = Easy;
   Randomize();
   ClearQuestionArea();
   switch (Exercise) {

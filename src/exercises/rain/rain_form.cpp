@@ -21,6 +21,17 @@ int CurrentItem = 0;
 int Score = 0;
 int ColumnWidth = 0;
 int ItemHeight = 0;
+int Caught = 0, Missed = 0;
+
+std::optional<GameResult> Result(bool) {
+  if (Caught + Missed == 0) return std::nullopt;
+  GameResult game;
+  game.exercise = Exercise;
+  game.score = Score;
+  game.caught = Caught;
+  game.missed = Missed;
+  return game;
+}
 
 std::string Alphabet() {
   std::string letters = LangString(Text::RainAlphabet);
@@ -74,6 +85,7 @@ TfrmOvRegn::TfrmOvRegn(tk::Component* owner) : tk::Form(owner, "frmOvRegn", 640,
   Timer1->SetEnabled(false);
 
   frame = new ExerciseFrame(this, {imgHelp, true, imgExit, imgStart, imgScore}, [this] { NewGame(); });
+  frame->SetGameReport(Result);
   imgScore->OnClick = [this] { frame->StartClick(); };
   Timer1->OnTimer = [this] { Timer1Timer(); };
   OnCreate = [this] { FormCreate(); };
@@ -105,6 +117,9 @@ void TfrmOvRegn::Start(int exercise) {
 void TfrmOvRegn::FormShow() { frame->DrawButtons(); }
 
 void TfrmOvRegn::NewGame() {
+  // A game left half way counts as it stands; this one begins from nothing.
+  frame->GameBegins();
+  Caught = Missed = 0;
   PlayMusic("DROPPAR.MID", 0, true);
   Randomize();
   Score = 0;
@@ -187,12 +202,18 @@ void TfrmOvRegn::FallStep() {
 void TfrmOvRegn::ItemDone() {
   PlaySound("DRIPDROP.WAV");
   const TRainItem& item = Item(CurrentItem);
-  if (item.Steps != kFallSteps) Score += Trunc(10.0 / ItemCount * 100 * (kFallSteps - item.Steps) / kFallSteps);
+  if (item.Steps != kFallSteps) {
+    Score += Trunc(10.0 / ItemCount * 100 * (kFallSteps - item.Steps) / kFallSteps);
+    ++Caught;
+  } else {
+    ++Missed;
+  }
   ShowScore();
   ++CurrentItem;
   if (CurrentItem > ItemCount) {
     Timer1->SetEnabled(false);
     StopMusic();
+    frame->GameEnds();
   }
 }
 

@@ -5,6 +5,7 @@
 // it lands; the sooner the catch, the more points.
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "exercises/common/exercise_frame.h"
@@ -64,6 +65,11 @@ extern int CurrentItem;  // ItemCount + 1 once the game is over
 extern int Score;
 extern int ColumnWidth;
 extern int ItemHeight;
+// This game's record: items caught and items that landed.
+extern int Caught, Missed;
+// What the game comes to, for the record; nothing before the first item
+// is done.
+std::optional<GameResult> Result(bool finished);
 
 // The letters that rain: the current language's alphabet, at most as many
 // letters as the item table holds.
