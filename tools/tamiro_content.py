@@ -14,7 +14,11 @@ DEFAULT_SRC = os.path.join(REPO_ROOT, "assets-src")
 DEFAULT_OUT = os.path.join(REPO_ROOT, "assets")
 
 PICTURE_COUNT = 119
-TAGS = list(range(1, 25)) + [26, 27, 32, 33]
+TAGS = list(range(1, 25)) + [26, 27, 32, 33] + list(range(34, 51))
+# Tags whose text is made of letters, not words.
+LETTER_TAGS = (21, 32, 33)
+# The numbers a text takes, as %1, %2: each exactly once, in every language.
+PLACEHOLDERS = {37: ("%1",), 42: ("%1",), 43: ("%1",), 44: ("%1",), 45: ("%1", "%2")}
 # The help topics: the menu, the games in general and the About window, which
 # every language's file holds (English where a language lacks one), then one
 # topic per game, written where the language has it (the reader shows the

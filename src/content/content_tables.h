@@ -18,7 +18,7 @@ class Form;
 namespace tamiro {
 
 inline constexpr int kPictureCount = 119;
-inline constexpr int kLangStringCount = 33;
+inline constexpr int kLangStringCount = 50;
 inline constexpr int kHangmanCapacity = 200;
 inline constexpr int kLanguageCount = 18;
 

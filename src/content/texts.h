@@ -36,6 +36,24 @@ enum class Text : int {
   BoardSizes = 27,     // the board-size captions whose words differ: "24 karty"
   HangmanPairs = 32,   // letters that uncover others too
   RainAlphabet = 33,
+  // The progress page; %1 and %2 stand for numbers.
+  ProgressTitle = 34,
+  ProgressLegend = 35,     // what the bars are
+  NotPlayed = 36,
+  ThisWeek = 37,           // "This week: %1 min"
+  FirstTryMeasure = 38,    // what the line is, for each family
+  CaughtMeasure = 39,
+  WonMeasure = 40,
+  PairsMeasure = 41,
+  BestFirstTry = 42,       // the best result, for each family
+  BestScore = 43,
+  BestWrongLetters = 44,
+  BestWin = 45,            // %1 the board ("24 cards"), %2 the turns
+  Close = 46,
+  ClearRecord = 47,
+  ClearQuestion = 48,
+  RecordingOff = 49,
+  RecordUnreadable = 50,
 };
 
 constexpr int TagOf(Text text) { return static_cast<int>(text); }

@@ -13,6 +13,8 @@ TOOLS = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(
     os.path.abspath(__file__)))), "tools")
 sys.path.insert(0, TOOLS)
 
+import tamiro_content  # noqa: E402
+
 ALPHABET = "ABCDEFGHIJKLMNOPRSTUVZ"
 
 
@@ -40,8 +42,10 @@ def language_files(prefix, help_topics=(100, 101, 102) + tuple(range(111, 123)))
         name = f"{prefix}{made_up_word(pid, 3)}"
         pictures.append(f"{pid}\t{name}\t{name}s")
     strings = ["tag\ttext"]
-    for tag in list(range(1, 25)) + [26, 27, 32, 33]:
+    for tag in tamiro_content.TAGS:
         text = {21: ALPHABET, 26: "Tamiro", 27: "", 32: "EÉ", 33: ALPHABET}.get(tag, f"text {tag}")
+        # The numbers the program puts in, where the text takes them.
+        text = " ".join([text, *tamiro_content.PLACEHOLDERS.get(tag, ())])
         strings.append(f"{tag}\t{text}")
     hangman = [made_up_word(i) for i in range(120)]
     help_lines = []

@@ -40,6 +40,8 @@ class CheckTreeTest(unittest.TestCase):
                 for text in line.split("\t")[1:]:
                     known.update(check_content.spelling_tokens(text))
             known.update(files["hangman.txt"])
+            for line in files["strings.tsv"][1:]:
+                known.update(check_content.sentence_tokens(line.split("\t")[1]))
         self.speller = WordSetSpeller(known)
 
     def tearDown(self):
@@ -87,7 +89,8 @@ class CheckTreeTest(unittest.TestCase):
 
     def test_string_table_rules(self):
         content_tree.edit(self.src, "02-en", "strings.tsv", lambda l: l + ["7\tagain"])
-        self.assertFault("02", "lang/02-en/strings.tsv:30:", ["tag 7 repeated", "row 8"])
+        last = len(self.langs["02-en"]["strings.tsv"]) + 1
+        self.assertFault("02", f"lang/02-en/strings.tsv:{last}:", ["tag 7 repeated", "row 8"])
         content_tree.edit(self.src, "02-en", "strings.tsv",
                           lambda l: [x for x in l[:-1] if not x.startswith("9\t")])
         self.assertFault("02", "lang/02-en/strings.tsv:0:", ["tag 9 missing"])
@@ -224,6 +227,22 @@ class CheckTreeTest(unittest.TestCase):
         content_tree.write_lines(path, [f"{word}\t# fine", "odd-zebra\t# hyphenated"])
         content_tree.edit(self.src, "02-en", "hangman.txt", lambda l: l + ["odd-zebra"])
         self.speller.known.add("odd")
+        self.assertEqual(self.check("02")[0], 0)
+
+
+    def test_interface_texts(self):
+        """The progress page's texts are spelled, and keep the numbers the
+        program puts into them."""
+        strings = self.langs["02-en"]["strings.tsv"]
+        row = next(i for i, line in enumerate(strings) if line.startswith("45\t"))
+        self.edit_rows("02-en", "strings.tsv", {row: "45\ttext 45 %1"})
+        self.assertFault("02", f"lang/02-en/strings.tsv:{row + 1}:", ["tag 45", "%1 and %2", "holds %1"])
+        self.edit_rows("02-en", "strings.tsv", {row: "45\ttext %2 %1 %3"})
+        self.assertFault("02", f"lang/02-en/strings.tsv:{row + 1}:", ["holds %2 %1 %3"])
+        self.edit_rows("02-en", "strings.tsv", {row: "45\tBest: %1, text %2?"})
+        self.assertFault("02", f"lang/02-en/strings.tsv:{row + 1}:", ["spelling", "'Best'"])
+        # The menu's captions keep their coined words.
+        self.edit_rows("02-en", "strings.tsv", {row: "45\ttext %1 %2", 1: "1\tOrdmemory"})
         self.assertEqual(self.check("02")[0], 0)
 
 
