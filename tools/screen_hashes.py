@@ -45,6 +45,8 @@ def screens():
             yield board, state
     yield "about", ""
     yield "about", "list"
+    for state in ("empty", "day", "month"):
+        yield "progress", state
 
 
 def cases():

@@ -1,5 +1,6 @@
 #include "app/about.h"
 
+#include "app/progress_page.h"
 #include "app/version.h"
 #include "content/content_tables.h"
 #include "content/helpers.h"
@@ -142,12 +143,16 @@ TfrmAbout::TfrmAbout(tk::Component* owner) : tk::Form(owner, "frmAbout", 498, 35
   chkCapital = Option(this, "chkCapital", 108, 56, 165, 17, "Use CAPITAL letters");
   chkMusic = Option(this, "chkMusic", 282, 56, 65, 17, "Music");
   chkSound = Option(this, "chkSound", 358, 56, 113, 17, "Sound Effects");
-  imgWebSite = new tk::Image(this, "imgWebSite", 112, 288, 177, 45);
-  imgExit = new tk::Image(this, "imgExit", 296, 288, 177, 45);
+  // The bottom row: the web site, the progress page, OK.
+  imgWebSite = new tk::Image(this, "imgWebSite", 108, 288, 136, 45);
+  imgProgress = new tk::Image(this, "imgProgress", 248, 288, 118, 45);
+  imgExit = new tk::Image(this, "imgExit", 370, 288, 112, 45);
   imgWebSite->Hint = "Opens the web site in your browser";
+  imgProgress->Hint = "What has been played, for parents and teachers";
 
   imgExit->OnClick = [this] { imgExitClick(); };
   imgWebSite->OnClick = [this] { imgWebSiteClick(); };
+  imgProgress->OnClick = [this] { imgProgressClick(); };
   OnCreate = [this] { FormCreate(); };
   OnShow = [this] { FormShow(); };
   OnActivate = [this] { FormActivate(); };
@@ -167,6 +172,7 @@ void TfrmAbout::FormShow() {
   Color = kBlack;
   DrawButtonFace(*imgExit, "OK", kWhite, "Arial", 12, 30, 1);
   DrawButtonFace(*imgWebSite, "Visit Web Site", kWhite, "Arial", 12, 30, 1);
+  DrawButtonFace(*imgProgress, "Progress", kWhite, "Arial", 12, 30, 1);
   lblWebAddress->Caption = WebPage(Language);
   lblWebAddress->Invalidate();
 }
@@ -210,5 +216,8 @@ void TfrmAbout::imgExitClick() {
 }
 
 void TfrmAbout::imgWebSiteClick() { tk::OpenUrl(WebPageAddress(Language)); }
+
+// The choices made here so far stay as they are, unapplied, until OK.
+void TfrmAbout::imgProgressClick() { ShowProgressPage(this); }
 
 }  // namespace tamiro

@@ -1,7 +1,8 @@
 #pragma once
 // The About and options form: credits, and the settings of language, capital
 // letters, music and sound effects. Shown modally from the main menu; OK
-// applies and saves the choices, Escape closes it and forgets them. It keeps
+// applies and saves the choices, Escape closes it and forgets them; Progress
+// shows the progress page over it (app/progress_page.h). It keeps
 // its design size and its English texts whatever the screen and language.
 
 #include <string>
@@ -22,12 +23,14 @@ class TfrmAbout : public tk::Form {
   void FormKeyPress(char key);
   void imgExitClick();
   void imgWebSiteClick();
+  void imgProgressClick();
 
   tk::ComboBox* cboLanguage;
   tk::CheckBox* chkCapital;
   tk::CheckBox* chkMusic;
   tk::CheckBox* chkSound;
   tk::Image* imgWebSite;
+  tk::Image* imgProgress;  // the progress page, for grown-ups
   tk::Image* imgExit;
   tk::Label* Label9;
   tk::Shape *Shape4, *Shape3, *Shape1, *Shape2;

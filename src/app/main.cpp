@@ -4,6 +4,7 @@
 
 #include "app/startup.h"
 #include "content/content_tables.h"
+#include "content/game_record.h"
 #include "toolkit/application.h"
 #include "toolkit/deferred_audio.h"
 
@@ -22,5 +23,7 @@ int main(int argc, char* argv[]) {
   };
   app.Run();
   app.Shutdown();
+  // The last games reach the record before the program ends.
+  tamiro::StopRecord();
   return 0;
 }
