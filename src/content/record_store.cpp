@@ -222,9 +222,35 @@ sqlite3* RecordStore::Open(Access access, int today) {
   return nullptr;
 }
 
-// Sets the connection up and brings the schema to this version.
+// Sets the connection up and brings the schema to this version. A file is
+// looked at before anything is written to it: one that is not ours, or is
+// of a later version, is left exactly as it was found.
 RecordStore::Found RecordStore::Prepare(sqlite3* db) {
   const auto failed = [db] { return Damaged(sqlite3_errcode(db)) ? Found::Damaged : Found::Unavailable; };
+  if (!checked_) {
+    // Damage inside the file shows only where it is read: the check reads
+    // it all, once in a run.
+    Statement check(db, "PRAGMA quick_check");
+    if (!check.Step()) return failed();
+    if (check.Text(0) != "ok") return Found::Damaged;
+  }
+  int version = -1;
+  {
+    Statement s(db, "PRAGMA user_version");
+    if (!s.Step()) return failed();
+    version = s.Int(0);
+  }
+  // A later version's file is left as it is for that version.
+  if (version > kSchemaVersion) return Found::Unavailable;
+  if (version < 0) return Found::Damaged;
+  if (version == 0) {
+    Statement tables(db, "SELECT count(*) FROM sqlite_master");
+    if (!tables.Step()) return failed();
+    // Some other program's database, or ours without its version: not a
+    // record this program can read.
+    if (tables.Int(0) != 0) return Found::Damaged;
+  }
+  checked_ = true;
   {
     Statement wal(db, "PRAGMA journal_mode=WAL");
     if (!wal.Step()) return failed();
@@ -240,37 +266,11 @@ RecordStore::Found RecordStore::Prepare(sqlite3* db) {
     const std::string limit = "PRAGMA max_page_count=" + std::to_string(std::max<std::int64_t>(8, limits_.maxBytes / page));
     Execute(db, limit.c_str());
   }
-  if (!checked_) {
-    // Damage inside the file shows only where it is read: the check reads
-    // it all, once in a run.
-    Statement check(db, "PRAGMA quick_check");
-    if (!check.Step()) return failed();
-    if (check.Text(0) != "ok") return Found::Damaged;
-  }
-  int version = -1;
-  {
-    Statement s(db, "PRAGMA user_version");
-    if (!s.Step()) return failed();
-    version = s.Int(0);
-  }
-  checked_ = true;
-  // A later version's file is left as it is for that version.
-  if (version > kSchemaVersion) return Found::Unavailable;
   if (version == kSchemaVersion) return Found::Ready;
   Transaction t(db, "BEGIN IMMEDIATE");
   if (!t.Ok()) return failed();
-  if (version == 0) {
-    Statement tables(db, "SELECT count(*) FROM sqlite_master");
-    if (!tables.Step()) return failed();
-    // Some other program's database, or ours without its version: not a
-    // record this program can read.
-    if (tables.Int(0) != 0) return Found::Damaged;
-    if (Execute(db, kSchema) != SQLITE_OK) return failed();
-  } else if (version == 1) {
-    if (Execute(db, kSchema) != SQLITE_OK || Execute(db, kFromVersion1) != SQLITE_OK) return failed();
-  } else {
-    return Found::Damaged;
-  }
+  if (Execute(db, kSchema) != SQLITE_OK) return failed();
+  if (version == 1 && Execute(db, kFromVersion1) != SQLITE_OK) return failed();
   const std::string stamp = "PRAGMA user_version=" + std::to_string(kSchemaVersion);
   if (Execute(db, stamp.c_str()) != SQLITE_OK || !t.Commit()) return failed();
   return Found::Ready;
@@ -286,14 +286,6 @@ bool RecordStore::Add(const GameResult& game, int today) {
 
 bool RecordStore::Insert(const GameResult& game, int today) {
   sqlite3* db = db_;
-  Transaction t(db, "BEGIN IMMEDIATE");
-  if (!t.Ok()) return false;
-  {
-    Statement cut(db, "DELETE FROM game WHERE day < ?1");
-    cut.Bind(1, static_cast<std::int64_t>(today - kKeptDays));
-    cut.Step();
-    if (!cut.Done()) return false;
-  }
   const auto insert = [&] {
     Statement s(db,
                 "INSERT INTO game (started, day, exercise, seconds, outcome, level, questions, first_try, "
@@ -318,16 +310,28 @@ bool RecordStore::Insert(const GameResult& game, int today) {
     s.Step();
     return s.Code();
   };
-  int code = insert();
-  // At the size limit, the oldest month of records makes room; a disk that
-  // is full is left alone.
-  if ((code & 0xFF) == SQLITE_FULL &&
-      PageCount(db, "PRAGMA page_count") >= PageCount(db, "PRAGMA max_page_count")) {
-    Statement oldest(db, "DELETE FROM game WHERE day < (SELECT min(day) FROM game) + 30");
-    oldest.Step();
-    if (oldest.Done()) code = insert();
+  const auto run = [&](const char* sql) {
+    Statement s(db, sql);
+    s.Bind(1, static_cast<std::int64_t>(today - kKeptDays));
+    s.Step();
+    return s.Done();
+  };
+  // The second time round, at the size limit, the oldest month of records
+  // makes room first; a disk that is full is left alone.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    Transaction t(db, "BEGIN IMMEDIATE");
+    if (!t.Ok()) return false;
+    if (!run("DELETE FROM game WHERE day < ?1")) return false;
+    if (attempt == 1 && !run("DELETE FROM game WHERE day < (SELECT min(day) FROM game) + 30"))
+      return false;
+    const int code = insert();
+    if (code == SQLITE_DONE) return t.Commit();
+    // A page or two short of the limit is at it: one game may need a few.
+    if ((code & 0xFF) != SQLITE_FULL ||
+        PageCount(db, "PRAGMA page_count") + 16 < PageCount(db, "PRAGMA max_page_count"))
+      return false;
   }
-  return code == SQLITE_DONE && t.Commit();
+  return false;
 }
 
 std::optional<Progress> RecordStore::Read(int today, int monday) {
