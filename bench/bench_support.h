@@ -15,6 +15,7 @@
 
 #include "app/main_menu.h"
 #include "app/startup.h"
+#include "content/game_record.h"
 #include "toolkit/application.h"
 #include "toolkit/platform.h"
 #include "toolkit/profile.h"
@@ -40,6 +41,7 @@ inline void UseOffscreenScreen(const QTemporaryDir& temp, int width, int height)
 inline void UseProgramFiles(const QTemporaryDir& temp) {
   tk::SetExecutablePathOverride(std::string(TAMIRO_PROGRAM_DIR) + "/tamiro");
   tk::SetSettingsFileOverride(temp.filePath("TAMIRO.INI").toStdString());
+  tamiro::SetRecordFileOverride(temp.filePath("progress.sqlite").toStdString());
   tk::ProfileFile(temp.filePath("TAMIRO.INI").toStdString()).WriteString("Options", "Music", "0");
   tk::SetMessageBoxHook([](const tk::MessageRequest& r) { std::fprintf(stderr, "message: %s\n", r.text.c_str()); });
 }

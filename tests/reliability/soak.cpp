@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -25,9 +26,11 @@
 
 #include "app/about.h"
 #include "app/main_menu.h"
+#include "app/progress_page.h"
 #include "content/settings.h"
 #include "app/startup.h"
 #include "content/content_tables.h"
+#include "content/game_record.h"
 #include "exercises/hangman/hangman_form.h"
 #include "exercises/memory/memory_form.h"
 #include "exercises/multiple_choice/mc_form.h"
@@ -97,8 +100,12 @@ const std::vector<SoakForm>& Forms() {
          return ReferenceAlive(frmOvMemory, "frmOvMemory");
        },
        {{"imgExit", 0.3}, {"imgHelp", 0.3}, {"Image1", 6}}},
-      {"frmMessage", nullptr, nullptr, {}},
-      {"frmAbout", nullptr, nullptr, {{"cboLanguage", 4}, {"imgExit", 3}}},
+      {"frmMessage", [] { return frmProgress && frmProgress->Visible() ? "clearing the record" : ""; }, nullptr, {}},
+      {"frmAbout", nullptr, nullptr, {{"cboLanguage", 4}, {"imgExit", 3}, {"imgProgress", 1.5}}},
+      // The progress page: its clear button often, so that the record is
+      // cleared under games being recorded.
+      {"frmProgress", nullptr, [] { return ReferenceAlive(frmProgress, "frmProgress"); },
+       {{"imgClear", 3}, {"imgClose", 0.5}}},
       {"frmHelp", nullptr, nullptr, {}},
   };
   return forms;
@@ -256,7 +263,11 @@ class Driver : public QObject {
  protected:
   void customEvent(QEvent* event) override {
     if (event->type() == kLaterEvent) {
+      // An input from the queue is an event too: a modal form it opens
+      // (the About window, and the progress page over it) is one of its.
+      ++depth_;
       static_cast<LaterEvent*>(event)->deliver();
+      --depth_;
       return;
     }
     if (event->type() == kStepEvent) Step();
@@ -327,7 +338,8 @@ class Driver : public QObject {
 
   static int VisibleModals() {
     int n = 0;
-    for (const tk::Form* form : {static_cast<const tk::Form*>(frmMessage), static_cast<const tk::Form*>(frmAbout)})
+    for (const tk::Form* form : {static_cast<const tk::Form*>(frmMessage), static_cast<const tk::Form*>(frmAbout),
+                                 static_cast<const tk::Form*>(frmProgress)})
       if (form && form->Visible()) ++n;
     return n;
   }
@@ -336,7 +348,8 @@ class Driver : public QObject {
     if (!form) return;
     const SoakForm* row = Row(form);
     std::string key = form->Name();
-    if (row && row->detail) key += " " + row->detail();
+    if (row && row->detail)
+      if (const std::string detail = row->detail(); !detail.empty()) key += " " + detail;
     if (QApplication::activePopupWidget()) key += ", its list open";
     ++result_.visited[key];
   }
@@ -576,9 +589,11 @@ class Driver : public QObject {
     if (app.IsBlocked(active)) return Fail("the active form " + active->Name() + " is blocked by a modal form");
     // Modal showings nest: each one open is inside a step that opened it.
     if (VisibleModals() > depth_) return Fail("more modal forms showing than events that opened them");
-    if (VisibleModals() > 0 && active != frmMessage && active != frmAbout)
+    if (VisibleModals() > 0 && active != frmMessage && active != frmAbout && active != frmProgress)
       return Fail("a modal form is showing but " + active->Name() + " is the active form");
-    if (frmMessage && frmAbout && frmMessage->Visible() && frmAbout->Visible())
+    // The message form over the About window only through the progress
+    // page's question.
+    if (frmMessage && frmAbout && frmMessage->Visible() && frmAbout->Visible() && !(frmProgress && frmProgress->Visible()))
       return Fail("the message form and the About form at once");
     for (const SoakForm& row : Forms())
       if (row.check)
@@ -647,7 +662,8 @@ std::vector<std::string> FormsToReach() {
   for (const char* size : {"7, 16", "7, 24", "7, 36", "8, 12", "8, 18", "8, 28"})
     forms.push_back("frmOvMemory exercise " + std::string(size) + " cards");
   forms.push_back("frmMessage");
-  for (const char* form : {"frmAbout", "frmAbout, its list open"}) forms.push_back(form);
+  forms.push_back("frmMessage clearing the record");
+  for (const char* form : {"frmAbout", "frmAbout, its list open", "frmProgress"}) forms.push_back(form);
   return forms;
 }
 
@@ -664,6 +680,9 @@ SoakResult RunSoak(std::uint64_t seed, long events) {
   const std::string settings = "/tmp/tamiro-soak-" + std::to_string(getpid()) + ".ini";
   std::remove(settings.c_str());
   tk::SetSettingsFileOverride(settings);
+  // The games played go to a record of the run's own.
+  const std::string record = "/tmp/tamiro-soak-" + std::to_string(getpid()) + "/progress.sqlite";
+  tamiro::SetRecordFileOverride(record);
   tk::SetTestClockForTimers(true);
   std::int64_t clock = 0;
   tk::SetClockOverride([&clock] { return clock += 7919; });
@@ -702,6 +721,10 @@ SoakResult RunSoak(std::uint64_t seed, long events) {
   QApplication::setKeyboardInputInterval(keyboardInterval);
   QApplication::setDoubleClickInterval(doubleClickInterval);
   std::remove(settings.c_str());
+  tamiro::StopRecord();
+  tamiro::SetRecordFileOverride(std::nullopt);
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(record).parent_path(), ignored);
   return result;
 }
 

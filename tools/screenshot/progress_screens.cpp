@@ -4,7 +4,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QTemporaryDir>
 #include <QTime>
 
 #include "app/about.h"
@@ -18,9 +17,7 @@ namespace {
 screenshot::ScreenFamily progress{
     "progress [--state empty|day|month]", [](const std::string& screen, const screenshot::ScreenOptions& o) {
       if (screen != "progress") return false;
-      static QTemporaryDir folder;
-      const std::string path = folder.filePath("progress.sqlite").toStdString();
-      tamiro::SetRecordFileOverride(path);
+      const std::string path = tamiro::RecordFilePath();
       // A Wednesday evening.
       const std::int64_t now = QDateTime(QDate(2026, 3, 18), QTime(18, 30)).toMSecsSinceEpoch();
       tamiro::SetRecordClockOverride([now] { return now; });

@@ -24,6 +24,7 @@
 
 #include "app/main_menu.h"
 #include "app/startup.h"
+#include "content/game_record.h"
 #include "screens.h"
 #include "toolkit/application.h"
 #include "toolkit/platform.h"
@@ -112,6 +113,9 @@ int main(int argc, char* argv[]) {
 
   tk::SetExecutablePathOverride(programDir + "/tamiro");
   tk::SetSettingsFileOverride(temp.filePath("TAMIRO.INI").toStdString());
+  // Games played for a screen are recorded beside the settings, never in
+  // the user's own record.
+  tamiro::SetRecordFileOverride(temp.filePath("progress.sqlite").toStdString());
   tk::ProfileFile settings(temp.filePath("TAMIRO.INI").toStdString());
   settings.WriteString("Options", "Language", std::to_string(language));
   settings.WriteString("Options", "Music", "0");
@@ -157,6 +161,7 @@ int main(int argc, char* argv[]) {
   }
   const bool saved = shot.save(QString::fromStdString(out), "PNG");
   app.Shutdown();
+  tamiro::StopRecord();
   if (!saved) {
     std::fprintf(stderr, "cannot write %s\n", out.c_str());
     return 1;
