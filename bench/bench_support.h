@@ -3,6 +3,7 @@
 // size, with its own assets and settings of the benchmark's own, and the
 // report of a series of timings.
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
@@ -74,5 +75,24 @@ inline void Report(const char* name, std::vector<double> ms) {
   std::printf("%-34s n=%4zu  median %6.2f ms  99th %6.2f ms  worst %6.2f ms  over 16 ms: %ld\n", name, ms.size(),
               ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back(), static_cast<long>(over16));
 }
+
+// Elapsed and processor time of each piece of work, in milliseconds.
+struct Timings {
+  std::vector<double> elapsed, processor;
+
+  template <class F>
+  void Time(F work) {
+    QElapsedTimer t;
+    t.start();
+    const double cpu = ThreadMs();
+    work();
+    elapsed.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    processor.push_back(ThreadMs() - cpu);
+  }
+  void Report(const std::string& name) const {
+    ::bench::Report(name.c_str(), elapsed);
+    ::bench::Report((name + ", cpu").c_str(), processor);
+  }
+};
 
 }  // namespace bench

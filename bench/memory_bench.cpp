@@ -22,25 +22,6 @@ namespace {
 
 namespace memory = tamiro::memory;
 
-// Elapsed and processor time of each piece of work, in milliseconds.
-struct Timings {
-  std::vector<double> elapsed, processor;
-
-  template <class F>
-  void Time(F work) {
-    QElapsedTimer t;
-    t.start();
-    const double cpu = bench::ThreadMs();
-    work();
-    elapsed.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
-    processor.push_back(bench::ThreadMs() - cpu);
-  }
-  void Report(const std::string& name) const {
-    bench::Report(name.c_str(), elapsed);
-    bench::Report((name + ", cpu").c_str(), processor);
-  }
-};
-
 void ChooseSize(tamiro::TfrmOvMemory* form, int button) {
   if (button == 1) form->imgCards1Click();
   if (button == 2) form->imgCards2Click();
@@ -61,7 +42,7 @@ int main(int argc, char* argv[]) {
     tamiro::TfrmOvMemory* form = tamiro::frmOvMemory;
     for (int button = 1; button <= 3; ++button) {
       ChooseSize(form, button);
-      Timings deals;
+      bench::Timings deals;
       // imgStartClick is the deal and the drawing of the board (and a click
       // sound); no game is in progress, so nothing is asked.
       for (int n = 0; n < 1000; ++n) deals.Time([&] { form->frame->StartClick(); });
@@ -71,7 +52,7 @@ int main(int argc, char* argv[]) {
     // back and found pairs all come; a won board is dealt again, untimed.
     ChooseSize(form, 1);
     form->frame->StartClick();
-    Timings turns;
+    bench::Timings turns;
     unsigned next = 12345;
     while (turns.elapsed.size() < 1000) {
       if (memory::MatchedCards == memory::CardCount) form->frame->StartClick();

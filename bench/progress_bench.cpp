@@ -35,24 +35,6 @@
 
 namespace {
 
-struct Timings {
-  std::vector<double> elapsed, processor;
-
-  template <class F>
-  void Time(F work) {
-    QElapsedTimer t;
-    t.start();
-    const double cpu = bench::ThreadMs();
-    work();
-    elapsed.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
-    processor.push_back(bench::ThreadMs() - cpu);
-  }
-  void Report(const std::string& name) const {
-    bench::Report(name.c_str(), elapsed);
-    bench::Report((name + ", cpu").c_str(), processor);
-  }
-};
-
 std::uintmax_t RecordBytes(const std::string& path) {
   std::error_code e;
   std::uintmax_t bytes = std::filesystem::file_size(path, e);
@@ -80,7 +62,7 @@ int main(int argc, char* argv[]) {
   tamiro::TfrmOvHangman* form = tamiro::frmOvHangman;
   tamiro::hangman::LetterUsed[1] = true;
   for (bool idle : {true, false}) {
-    Timings handOver;
+    bench::Timings handOver;
     for (int i = 0; i < 1000; ++i) {
       if (idle) tamiro::FlushRecord();
       form->frame->GameBegins();
@@ -98,7 +80,7 @@ int main(int argc, char* argv[]) {
     plan.days = 50;
     plan.gamesPerDay = 20;
     plan.playedShare = 100;
-    Timings write;
+    bench::Timings write;
     for (const tamiro::GameResult& game : simulated::Games(plan))
       write.Time([&] { store.Add(game, game.day); });
     write.Report("one game written (writing thread)");
@@ -128,7 +110,7 @@ int main(int argc, char* argv[]) {
   // The page over the About window, with the busiest year in the record.
   tamiro::SetRecordFileOverride(busiest);
   tamiro::frmAbout->Show();
-  Timings open;
+  bench::Timings open;
   for (int i = 0; i < 30; ++i) {
     open.Time([&] {
       auto* page = tk::CreateForm<tamiro::TfrmProgress>(tamiro::frmAbout);

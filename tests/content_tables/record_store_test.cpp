@@ -66,27 +66,19 @@ void Sql(const std::string& path, const char* sql) {
   sqlite3_close(db);
 }
 
-int UserVersion(const std::string& path) {
+// The one number a query of the file gives; -1 when it gives none.
+int Number(const std::string& path, const char* sql) {
   sqlite3* db = nullptr;
   sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
   sqlite3_stmt* s = nullptr;
-  sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &s, nullptr);
-  const int version = s && sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int(s, 0) : -1;
+  sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+  const int number = s && sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int(s, 0) : -1;
   sqlite3_finalize(s);
   sqlite3_close(db);
-  return version;
+  return number;
 }
-
-int CountRows(const std::string& path) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* s = nullptr;
-  sqlite3_prepare_v2(db, "SELECT count(*) FROM game", -1, &s, nullptr);
-  const int rows = s && sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int(s, 0) : -1;
-  sqlite3_finalize(s);
-  sqlite3_close(db);
-  return rows;
-}
+int UserVersion(const std::string& path) { return Number(path, "PRAGMA user_version"); }
+int CountRows(const std::string& path) { return Number(path, "SELECT count(*) FROM game"); }
 
 // A record of `games` hangman games, closed (its journal folded into it).
 void MakeRecord(const std::string& path, int games) {
