@@ -61,6 +61,25 @@ void TextLine(tk::Canvas& canvas, int x, int y, int width, const std::string& te
   canvas.TextOut(x, y, text);
 }
 
+// The largest letters, up to `pixels`, at which every line fits its width,
+// so that the lines of a box stand in one size.
+struct Line {
+  const std::string& text;
+  int width;
+  int style;
+};
+int CommonPixels(tk::Canvas& canvas, int pixels, std::initializer_list<Line> lines) {
+  for (; pixels > 7; --pixels) {
+    bool fits = true;
+    for (const Line& line : lines) {
+      canvas.Font = {kFont, std::max(5, pixels * 3 / 4), line.style};
+      fits = fits && canvas.TextWidth(line.text) <= line.width;
+    }
+    if (fits) break;
+  }
+  return pixels;
+}
+
 int Minutes(int seconds) { return seconds > 0 ? std::max(1, (seconds + 30) / 60) : 0; }
 
 // The height of the chart in minutes: a round number at or above the
@@ -161,9 +180,11 @@ void DrawGame(tk::Image& image, const Game& game, const GameProgress* progress, 
   canvas.Brush.Clear = true;
   canvas.Pen = {kRule, 1, false};
   canvas.RoundRect(0, 0, w, h, h / 4, h / 4);
-  const int pad = std::max(2, h / 12);
+  // Four lines of text in the box, as large as they fit one above the
+  // other (a line of Arial is 1.15 times its letters' size).
+  const int pad = std::max(2, h / 16);
   const int line = (h - 2 * pad) / 4;
-  const int letters = line * 4 / 5;
+  const int letters = line * 17 / 20;
   const std::string& name = LangStrings[static_cast<std::size_t>(game.tile.number)];
   if (!progress) {
     // Not played: the name and one line that says so.
@@ -175,9 +196,15 @@ void DrawGame(tk::Image& image, const Game& game, const GameProgress* progress, 
   DrawChart(canvas, chart, *progress, today, letters * 3 / 4);
   const int x = chart.right() + 1 + 2 * pad;
   const int width = w - x - pad;
-  TextLine(canvas, x, pad, width, name, letters, tk::fsBold, kWhite);
   // The line's legend: a piece of line with its dot, and the measure.
   const int swatch = line;
+  const std::string& measure = LangString(MeasureOf(progress->kind));
+  const std::string week = Fill(LangString(Text::ThisWeek), {std::to_string(Minutes(progress->weekSeconds))});
+  const std::string best = BestOf(*progress);
+  const int size = CommonPixels(canvas, letters,
+                                {{name, width, tk::fsBold}, {measure, width - swatch - pad, 0}, {week, width, 0},
+                                 {best, width, 0}});
+  TextLine(canvas, x, pad, width, name, size, tk::fsBold, kWhite);
   const int y = pad + line + line / 2;
   const double stroke = std::max(1.0, chart.height() / 36.0);
   canvas.PaintWith([&](QPainter& p) {
@@ -189,12 +216,9 @@ void DrawGame(tk::Image& image, const Game& game, const GameProgress* progress, 
     const double radius = std::max(1.5, stroke * 1.4);
     p.drawEllipse(QPointF(x + swatch / 2.0, y), radius, radius);
   });
-  TextLine(canvas, x + swatch + pad, pad + line, width - swatch - pad, LangString(MeasureOf(progress->kind)), letters, 0,
-           kLine);
-  TextLine(canvas, x, pad + 2 * line, width,
-           Fill(LangString(Text::ThisWeek), {std::to_string(Minutes(progress->weekSeconds))}), letters, 0, kWhite);
-  const std::string best = BestOf(*progress);
-  if (!best.empty()) TextLine(canvas, x, pad + 3 * line, width, best, letters, 0, kWhite);
+  TextLine(canvas, x + swatch + pad, pad + line, width - swatch - pad, measure, size, 0, kLine);
+  TextLine(canvas, x, pad + 2 * line, width, week, size, 0, kWhite);
+  if (!best.empty()) TextLine(canvas, x, pad + 3 * line, width, best, size, 0, kWhite);
 }
 
 }  // namespace
