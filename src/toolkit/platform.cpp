@@ -11,12 +11,16 @@
 #include <QUrl>
 #include <algorithm>
 #include <set>
+#ifdef _WIN32
+#include <QLocale>
+#endif
 
 namespace tk {
 namespace {
 std::optional<ScreenInfo> g_screen;
 std::function<std::int64_t()> g_clock;
 std::optional<std::string> g_exe;
+std::optional<std::string> g_locale;
 std::function<void(const MessageRequest&)> g_messageHook;
 std::function<void(const std::string&)> g_urlHook;
 
@@ -53,6 +57,22 @@ std::int64_t MillisecondsSinceMidnightUtc() {
 }
 
 void SetClockOverride(std::function<std::int64_t()> clock) { g_clock = std::move(clock); }
+
+std::string DesktopLocale() {
+  if (g_locale) return *g_locale;
+#ifdef _WIN32
+  const QStringList languages = QLocale::system().uiLanguages();
+  return languages.isEmpty() ? std::string() : languages.first().toStdString();
+#else
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const QByteArray value = qgetenv(name);
+    if (!value.isEmpty()) return value.toStdString();
+  }
+  return std::string();
+#endif
+}
+
+void SetDesktopLocaleOverride(std::optional<std::string> locale) { g_locale = std::move(locale); }
 
 std::string ExecutablePath() {
   if (g_exe) return *g_exe;

@@ -26,6 +26,13 @@ void SetScreenOverride(std::optional<ScreenInfo> screen);
 std::int64_t MillisecondsSinceMidnightUtc();
 void SetClockOverride(std::function<std::int64_t()> clock);
 
+// ---- Desktop language -------------------------------------------------------
+// The locale the desktop asks messages in: the first of LC_ALL, LC_MESSAGES
+// and LANG that is set and not empty ("de_DE.UTF-8"), "" when none is; on
+// Windows the user's interface language ("de-DE").
+std::string DesktopLocale();
+void SetDesktopLocaleOverride(std::optional<std::string> locale);
+
 // ---- Program files ----------------------------------------------------------
 // The full path of the running executable.
 std::string ExecutablePath();

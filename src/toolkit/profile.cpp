@@ -39,7 +39,13 @@ struct Lines {
 // Lines end in CRLF, LF or a bare CR, in any mixture.
 Lines ReadLines(const std::string& path) {
   Lines result;
-  QFile file(QString::fromStdString(path));
+  const QString qpath = QString::fromStdString(path);
+  // A pipe would keep start-up waiting for a writer that never comes.
+  if (const QFileInfo info(qpath); info.exists() && !info.isFile()) {
+    result.readable = false;
+    return result;
+  }
+  QFile file(qpath);
   if (!file.open(QIODevice::ReadOnly)) {
     result.readable = !file.exists();
     return result;
@@ -102,6 +108,7 @@ std::optional<std::pair<std::size_t, std::size_t>> FindSection(const std::vector
 }
 
 std::optional<std::string> g_settingsOverride;
+std::optional<std::vector<std::string>> g_systemOverride;
 
 }  // namespace
 
@@ -191,6 +198,26 @@ std::string SettingsFilePath() {
 }
 
 void SetSettingsFileOverride(std::optional<std::string> path) { g_settingsOverride = std::move(path); }
+
+std::vector<std::string> SystemSettingsFilePaths() {
+  if (g_systemOverride) return *g_systemOverride;
+#ifdef _WIN32
+  const QString base = qEnvironmentVariable("ProgramData");
+  if (base.isEmpty()) return {};
+  return {(base + "/Tamiro/TAMIRO.INI").toStdString()};
+#else
+  QStringList folders = qEnvironmentVariable("XDG_CONFIG_DIRS").split(':', Qt::SkipEmptyParts);
+  folders.removeIf([](const QString& folder) { return !QDir::isAbsolutePath(folder); });
+  if (folders.isEmpty()) folders << "/etc/xdg";
+  std::vector<std::string> paths;
+  for (const QString& folder : folders) paths.push_back(QDir::cleanPath(folder + "/tamiro/TAMIRO.INI").toStdString());
+  return paths;
+#endif
+}
+
+void SetSystemSettingsFilesOverride(std::optional<std::vector<std::string>> paths) {
+  g_systemOverride = std::move(paths);
+}
 
 std::optional<int> StrToInt(const std::string& text) {
   std::size_t i = 0;

@@ -3,6 +3,8 @@
 // CRLF, LF or a bare CR. Section and key names match without regard to case,
 // blanks around names and values are trimmed, a value in matching quotes
 // reads without them, and the first occurrence of a section or key wins.
+// Anything at the path that is not a file (a folder, a pipe, a device) reads
+// as a file that cannot be read, and is never waited on.
 // Writing a key keeps every other line of the file and its line endings (a
 // new file gets CRLF), and the file is replaced atomically (written to a
 // temporary file that is then renamed over it), so an interrupted write
@@ -43,6 +45,14 @@ class ProfileFile {
 // Tests set another path with SetSettingsFileOverride.
 std::string SettingsFilePath();
 void SetSettingsFileOverride(std::optional<std::string> path);
+
+// The computer's own settings files, beneath the user's, most important
+// first: tamiro/TAMIRO.INI in each folder of $XDG_CONFIG_DIRS (default
+// /etc/xdg; folders that are not absolute paths are left out), on Windows
+// %ProgramData%\Tamiro\TAMIRO.INI. Tests set other paths (or none) with
+// SetSystemSettingsFilesOverride.
+std::vector<std::string> SystemSettingsFilePaths();
+void SetSystemSettingsFilesOverride(std::optional<std::vector<std::string>> paths);
 
 // Integer conversion of the run-time library: optional blanks and sign,
 // decimal digits, or hexadecimal after "$", "0x" or "0X". Nothing else may

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "toolkit/platform.h"
 #include "toolkit/profile.h"
 
 namespace {
@@ -117,4 +118,41 @@ TEST(SettingsLocation, FollowsXdgConfigHome) {
   qputenv("XDG_CONFIG_HOME", "");
   EXPECT_EQ(tk::SettingsFilePath(), (QDir::homePath() + "/.config/tamiro/TAMIRO.INI").toStdString());
   qputenv("XDG_CONFIG_HOME", old);
+}
+
+TEST(SettingsLocation, TheComputersFilesAndTheDesktopsLocaleComeFromTheEnvironment) {
+  const char* const names[] = {"XDG_CONFIG_DIRS", "LC_ALL", "LC_MESSAGES", "LANG"};
+  std::vector<std::optional<QByteArray>> saved;
+  for (const char* name : names) saved.push_back(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+  tk::SetSystemSettingsFilesOverride(std::nullopt);
+  tk::SetDesktopLocaleOverride(std::nullopt);
+
+  using Paths = std::vector<std::string>;
+  qunsetenv("XDG_CONFIG_DIRS");
+  EXPECT_EQ(tk::SystemSettingsFilePaths(), Paths{"/etc/xdg/tamiro/TAMIRO.INI"});
+  // Most important first; relative and empty entries are no folders.
+  qputenv("XDG_CONFIG_DIRS", "/opt/school/:relative/dir::/etc/xdg");
+  EXPECT_EQ(tk::SystemSettingsFilePaths(), (Paths{"/opt/school/tamiro/TAMIRO.INI", "/etc/xdg/tamiro/TAMIRO.INI"}));
+  qputenv("XDG_CONFIG_DIRS", "relative");
+  EXPECT_EQ(tk::SystemSettingsFilePaths(), Paths{"/etc/xdg/tamiro/TAMIRO.INI"});
+
+  // LC_ALL, LC_MESSAGES, LANG: the first that is set and not empty.
+  struct Case {
+    const char *all, *messages, *lang, *expected;
+  };
+  for (const Case& c : {Case{nullptr, nullptr, nullptr, ""}, Case{nullptr, nullptr, "de_DE.UTF-8", "de_DE.UTF-8"},
+                        Case{"", "", "de_DE.UTF-8", "de_DE.UTF-8"}, Case{nullptr, "fr_FR", "de_DE", "fr_FR"},
+                        Case{"C", "fr_FR", "de_DE", "C"}}) {
+    const char* const values[] = {c.all, c.messages, c.lang};
+    for (int i = 0; i < 3; ++i) {
+      if (values[i]) qputenv(names[i + 1], values[i]);
+      else qunsetenv(names[i + 1]);
+    }
+    EXPECT_EQ(tk::DesktopLocale(), c.expected);
+  }
+
+  for (std::size_t i = 0; i < saved.size(); ++i) {
+    if (saved[i]) qputenv(names[i], *saved[i]);
+    else qunsetenv(names[i]);
+  }
 }
