@@ -37,13 +37,16 @@ inline void UseOffscreenScreen(const QTemporaryDir& temp, int width, int height)
   qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + temp.filePath("screen.json")).toUtf8());
 }
 
-// The built program's directory, settings in the temporary folder (music off)
-// and message boxes written to the error stream.
+// The built program's directory, settings in the temporary folder (Swedish,
+// music off) and message boxes written to the error stream.
 inline void UseProgramFiles(const QTemporaryDir& temp) {
   tk::SetExecutablePathOverride(std::string(TAMIRO_PROGRAM_DIR) + "/tamiro");
   tk::SetSettingsFileOverride(temp.filePath("TAMIRO.INI").toStdString());
   tamiro::SetRecordFileOverride(temp.filePath("progress.sqlite").toStdString());
-  tk::ProfileFile(temp.filePath("TAMIRO.INI").toStdString()).WriteString("Options", "Music", "0");
+  tk::ProfileFile(temp.filePath("TAMIRO.INI").toStdString()).WriteStrings("Options", {{"Language", "1"}, {"Music", "0"}});
+  // Swedish, whatever the desktop speaks; the computer's own settings files
+  // play no part.
+  tk::SetSystemSettingsFilesOverride(std::vector<std::string>{});
   tk::SetMessageBoxHook([](const tk::MessageRequest& r) { std::fprintf(stderr, "message: %s\n", r.text.c_str()); });
 }
 

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QFontDatabase>
 #include <QTimer>
+#include <random>
+#include <sys/stat.h>
 
 #include "app/main_menu.h"
 #include "content/settings.h"
@@ -33,19 +35,25 @@ void Settings(const ProgramDir& dir, const std::string& text) { dir.Write("TAMIR
 struct Read {
   int language;
   bool music, sounds, capital;
+  bool locked = false;
+  bool operator==(const Read&) const = default;
+  friend void PrintTo(const Read& r, std::ostream* out) {
+    *out << "language " << r.language << (r.music ? " music" : "") << (r.sounds ? " sounds" : "")
+         << (r.capital ? " capital" : "") << (r.locked ? " locked" : "");
+  }
 };
 
 Read ReadWith(const ProgramDir& dir, const std::string& text) {
   Settings(dir, text);
   ReadSettings();
-  return {Language, Music, Sounds, Capital};
+  return {Language, Music, Sounds, Capital, Locked};
 }
 
 }  // namespace
 
 TEST(Settings, DefaultsAndRangeRulesOfEveryKey) {
   ProgramDir dir;
-  ReadSettings();  // no file at all
+  ReadSettings();  // no file at all, on a Swedish desktop
   EXPECT_EQ(Language, 1);
   EXPECT_TRUE(Music);
   EXPECT_TRUE(Sounds);
@@ -77,6 +85,87 @@ TEST(Settings, DefaultsAndRangeRulesOfEveryKey) {
   EXPECT_EQ(bareCr.language, 16);
   EXPECT_FALSE(bareCr.sounds);
   EXPECT_FALSE(bareCr.music);
+}
+
+TEST(Settings, TheDesktopsLocaleNamesTheLanguage) {
+  const std::pair<const char*, int> locales[] = {
+      {"sv_SE.UTF-8", 1}, {"sv_FI", 1},      {"en_GB.UTF-8", 2},  {"en", 2},         {"da_DK.UTF-8", 3},
+      {"nb_NO.UTF-8", 4}, {"nn_NO", 4},      {"no_NO", 4},        {"fi_FI", 5},      {"de_DE.UTF-8", 6},
+      {"de_AT", 6},       {"de_CH.UTF-8", 6}, {"hr_HR", 7},        {"et_EE", 8},      {"fr_FR.UTF-8", 9},
+      {"fr_BE", 9},       {"fr_CA", 9},      {"fr_CH", 9},        {"ca_ES.UTF-8", 10}, {"ca_ES@valencia", 10},
+      {"es_ES.UTF-8", 11}, {"es", 11},       {"es_MX.UTF-8", 12}, {"es_AR", 12},     {"es_US", 12},
+      {"es-419", 12},     {"ro_RO", 13},     {"af_ZA", 14},       {"br_FR", 15},     {"pl_PL.UTF-8", 16},
+      {"it_IT@euro", 17}, {"pt_BR.UTF-8", 18}, {"pt_PT", 18},     {"pt-BR", 18},     {"de-DE", 6},
+      // Everything else is English.
+      {"C", 2},           {"POSIX", 2},      {"C.UTF-8", 2},      {"ja_JP.UTF-8", 2}, {"", 2},
+      {"se_NO", 2},       {"sr_RS@latin", 2}, {"est_EE", 2},      {"eu_ES", 2},      {"nds_DE", 2}};
+  for (const auto& [locale, language] : locales) EXPECT_EQ(LanguageForLocale(locale), language) << locale;
+}
+
+TEST(Settings, TheComputersFileLiesBeneathTheUsersOwn) {
+  ProgramDir dir;
+  const std::string user = dir.File("TAMIRO.INI"), system = dir.SystemFile(), second = dir.File("second.INI");
+  tk::SetSystemSettingsFilesOverride(std::vector<std::string>{system, second});
+  std::string noise(4096, '\0');
+  std::mt19937 random(7);
+  for (char& c : noise) c = static_cast<char>(random());
+  enum class Kind { None, Text, Folder, Pipe };
+  struct Case {
+    const char* what;
+    const char* user;  // nullptr: no file
+    Kind kind;
+    std::string system;
+    const char* secondSystem;
+    const char* locale;
+    Read expected;
+  };
+  const Case cases[] = {
+      {"the school's choices", nullptr, Kind::Text, "[Options]\nLanguage=16\nMusic=0\nSounds=0\nCapital=1\nLocked=1\n",
+       nullptr, "de_DE.UTF-8", {16, false, false, true, true}},
+      {"the user's keys win, key by key", "[Options]\nLanguage=3\nMusic=1\n", Kind::Text,
+       "[Options]\nLanguage=16\nMusic=0\nSounds=0\nCapital=1\n", nullptr, "C", {3, true, false, true}},
+      {"the user's own values keep their meaning", "[Options]\nLanguage=abc\nSounds=yes\n", Kind::Text,
+       "[Options]\nLanguage=16\nSounds=0\n", nullptr, "de_DE", {1, true, true, false}},
+      {"a language out of range in the user's file", "[Options]\nLanguage=19\n", Kind::Text, "[Options]\nLanguage=16\n",
+       nullptr, "de_DE", {2, true, true, false}},
+      {"Locked in the user's file", "[Options]\nLocked=1\nMusic=0\n", Kind::None, "", nullptr, "pl_PL.UTF-8",
+       {16, false, true, false}},
+      {"values of the computer's that are none", nullptr, Kind::Text,
+       "[Options]\nLanguage=19\nMusic=on\nCapital=x\nLocked=yes\n", nullptr, "fr_CA.UTF-8", {9, true, true, false}},
+      {"the first computer's file that has the key", nullptr, Kind::Text, "[Options]\nLanguage=9\n",
+       "[Options]\nLanguage=16\nMusic=0\nLocked=1\n", "C", {9, false, true, false, true}},
+      {"random bytes", nullptr, Kind::Text, noise, nullptr, "ja_JP.UTF-8", {2, true, true, false}},
+      {"a folder", nullptr, Kind::Folder, "", nullptr, "es_MX", {12, true, true, false}},
+      {"a pipe, never waited on", "[Options]\nMusic=0\n", Kind::Pipe, "", nullptr, "nb_NO", {4, false, true, false}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const std::string& path : {user, system, second}) {
+      QFile::remove(QString::fromStdString(path));
+      QDir().rmdir(QString::fromStdString(path));
+    }
+    if (c.user) dir.Write("TAMIRO.INI", c.user);
+    if (c.kind == Kind::Text) dir.Write("system-TAMIRO.INI", c.system);
+    if (c.kind == Kind::Folder) {
+      ASSERT_TRUE(QDir().mkdir(QString::fromStdString(system)));
+    }
+    if (c.kind == Kind::Pipe) {
+      ASSERT_EQ(mkfifo(system.c_str(), 0644), 0);
+    }
+    if (c.secondSystem) dir.Write("second.INI", c.secondSystem);
+    tk::SetDesktopLocaleOverride(c.locale);
+    ReadSettings();
+    EXPECT_EQ((Read{Language, Music, Sounds, Capital, Locked}), c.expected);
+    EXPECT_EQ(QFile::exists(QString::fromStdString(user)), c.user != nullptr) << "start-up wrote the user's file";
+  }
+  // A key for the computer's file alone: the user's file is not read.
+  dir.Write("TAMIRO.INI", "[Options]\nRecord=1\n");
+  dir.Write("second.INI", "[Options]\nRecord=0\n");
+  EXPECT_EQ(ReadSystemSetting("Record"), std::optional<std::string>("0"));
+  EXPECT_EQ(ReadSystemSetting("Language"), std::nullopt);
+  Language = 1;
+  Music = Sounds = true;
+  Capital = Locked = false;
 }
 
 TEST(Settings, WritingKeepsTheUsersOtherLines) {

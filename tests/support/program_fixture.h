@@ -26,6 +26,8 @@ class ProgramFixture : public ::testing::Test {
     tk::SetExecutablePathOverride(std::string(TAMIRO_PROGRAM_DIR) + "/tamiro");
     tk::SetSettingsFileOverride(settings.filePath("TAMIRO.INI").toStdString());
     tk::ProfileFile(settings.filePath("TAMIRO.INI").toStdString()).WriteString("Options", "Language", "1");
+    // The computer's settings file, absent until a test writes it.
+    tk::SetSystemSettingsFilesOverride(std::vector<std::string>{SystemFile().toStdString()});
     tk::SetMediaPlayerFactory([this](tk::MediaKind kind) -> std::unique_ptr<tk::MediaPlayer> {
       auto player = std::make_unique<FakePlayer>();
       (kind == tk::MediaKind::Music ? music : effects) = player.get();
@@ -43,9 +45,13 @@ class ProgramFixture : public ::testing::Test {
     tk::SetScreenOverride(std::nullopt);
     tk::SetExecutablePathOverride(std::nullopt);
     tk::SetSettingsFileOverride(std::nullopt);
+    tk::SetSystemSettingsFilesOverride(std::nullopt);
+    tamiro::Locked = false;
     tamiro::Music = tamiro::Sounds = true;
     tamiro::Capital = false;
   }
+
+  QString SystemFile() const { return settings.filePath("system-TAMIRO.INI"); }
 
   QTemporaryDir settings;
   FakePlayer* music = nullptr;

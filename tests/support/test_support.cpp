@@ -50,12 +50,18 @@ void PutString(std::string& out, const std::u16string& text) {
 ProgramDir::ProgramDir() {
   tk::SetExecutablePathOverride(File("tamiro"));
   tk::SetSettingsFileOverride(File("TAMIRO.INI"));
+  tk::SetSystemSettingsFilesOverride(std::vector<std::string>{SystemFile()});
+  tk::SetDesktopLocaleOverride("sv_SE.UTF-8");
 }
 
 ProgramDir::~ProgramDir() {
   tk::SetExecutablePathOverride(std::nullopt);
   tk::SetSettingsFileOverride(std::nullopt);
+  tk::SetSystemSettingsFilesOverride(std::nullopt);
+  tk::SetDesktopLocaleOverride(std::nullopt);
 }
+
+std::string ProgramDir::SystemFile() const { return File("system-TAMIRO.INI"); }
 
 std::string ProgramDir::Path() const { return dir_.path().toStdString(); }
 std::string ProgramDir::File(const std::string& name) const { return Path() + "/" + name; }

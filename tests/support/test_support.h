@@ -47,12 +47,14 @@ void PutWord(std::string& out, int value);
 void PutString(std::string& out, const std::u16string& text);
 
 // A temporary program directory: the executable path points into it, and the
-// settings file lives in it too.
+// settings files live in it too: the user's TAMIRO.INI and the computer's
+// (SystemFile, absent until a test writes it). The desktop is Swedish.
 class ProgramDir {
  public:
   ProgramDir();
   ~ProgramDir();
   std::string Path() const;
+  std::string SystemFile() const;
   std::string File(const std::string& name) const;
   void Write(const std::string& name, const std::string& bytes) const;
 

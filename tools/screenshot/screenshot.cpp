@@ -116,6 +116,8 @@ int main(int argc, char* argv[]) {
   // Games played for a screen are recorded beside the settings, never in
   // the user's own record.
   tamiro::SetRecordFileOverride(temp.filePath("progress.sqlite").toStdString());
+  // The computer's own settings files play no part in what is drawn.
+  tk::SetSystemSettingsFilesOverride(std::vector<std::string>{});
   tk::ProfileFile settings(temp.filePath("TAMIRO.INI").toStdString());
   settings.WriteString("Options", "Language", std::to_string(language));
   settings.WriteString("Options", "Music", "0");
