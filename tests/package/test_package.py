@@ -187,6 +187,8 @@ class InstalledTree(unittest.TestCase):
         os.makedirs(runtime, mode=0o700, exist_ok=True)
         env = {"PATH": os.environ["PATH"], "HOME": self.tmp, "XDG_RUNTIME_DIR": runtime,
                "XDG_CONFIG_HOME": os.path.join(self.tmp, "config-" + name),
+               # A Swedish desktop, as the reference, and no computer-wide settings.
+               "LANG": "sv_SE.UTF-8", "XDG_CONFIG_DIRS": os.path.join(self.tmp, "no-system-config"),
                "QT_QPA_PLATFORM": "minimal", "QT_DEBUG_BACKINGSTORE": "1",
                "PULSE_SERVER": "unix:" + os.path.join(self.tmp, "no-sound-server")}
         process = subprocess.Popen(command, cwd=run_dir, env=env, stdout=subprocess.DEVNULL,

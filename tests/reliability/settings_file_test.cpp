@@ -19,6 +19,7 @@
 #include <set>
 
 #include "content/settings.h"
+#include "toolkit/platform.h"
 #include "toolkit/profile.h"
 
 using namespace tamiro;
@@ -69,9 +70,15 @@ class SettingsFile : public ::testing::Test {
     // the file.
     ::chmod(dir.path().toLocal8Bit().constData(), 0755);
     tk::SetSettingsFileOverride(path);
+    // The user's file alone, on a Swedish desktop: a file that cannot be
+    // read gives the defaults of an older Tamiro.
+    tk::SetSystemSettingsFilesOverride(std::vector<std::string>{});
+    tk::SetDesktopLocaleOverride("sv_SE.UTF-8");
   }
   void TearDown() override {
     tk::SetSettingsFileOverride(std::nullopt);
+    tk::SetSystemSettingsFilesOverride(std::nullopt);
+    tk::SetDesktopLocaleOverride(std::nullopt);
     Language = 1;
     Music = Sounds = true;
     Capital = false;

@@ -683,6 +683,7 @@ SoakResult RunSoak(std::uint64_t seed, long events) {
   // The games played go to a record of the run's own.
   const std::string record = "/tmp/tamiro-soak-" + std::to_string(getpid()) + "/progress.sqlite";
   tamiro::SetRecordFileOverride(record);
+  tk::SetSystemSettingsFilesOverride(std::vector<std::string>{});
   tk::SetTestClockForTimers(true);
   std::int64_t clock = 0;
   tk::SetClockOverride([&clock] { return clock += 7919; });
@@ -716,6 +717,7 @@ SoakResult RunSoak(std::uint64_t seed, long events) {
   tk::SetClockOverride(nullptr);
   tk::SetTestClockForTimers(false);
   tk::SetSettingsFileOverride(std::nullopt);
+  tk::SetSystemSettingsFilesOverride(std::nullopt);
   tk::SetExecutablePathOverride(std::nullopt);
   tk::SetOpenUrlHook(nullptr);
   QApplication::setKeyboardInputInterval(keyboardInterval);
