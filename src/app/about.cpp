@@ -184,6 +184,9 @@ void TfrmAbout::FormActivate() {
   chkMusic->SetChecked(Music);
   chkSound->SetChecked(Sounds);
   chkCapital->SetChecked(Capital);
+  // Settings the school has locked are shown, not changed.
+  for (tk::Component* c : Components())
+    if (auto* control = dynamic_cast<tk::WidgetControl*>(c)) control->Widget()->setEnabled(!Locked);
 }
 
 void TfrmAbout::FormKeyPress(char key) {
@@ -192,6 +195,11 @@ void TfrmAbout::FormKeyPress(char key) {
 }
 
 void TfrmAbout::imgExitClick() {
+  if (Locked) {
+    // Nothing to apply or write: the school's settings hold.
+    SetModalResult(tk::mrOk);
+    return;
+  }
   const int n = ChosenLanguage(*cboLanguage);
   if (n != Language) {
     Language = n;

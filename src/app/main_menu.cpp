@@ -153,6 +153,9 @@ TfrmHuvudmeny::TfrmHuvudmeny(tk::Component* owner)
   OnShow = [this] { FormShow(); };
   OnActivate = [this] { FormActivate(); };
   OnDeactivate = [this] { FormDeactivate(); };
+  // Where the school has locked the settings, only the session's end
+  // ends the program: not the Exit tile, nor the window's close request.
+  CanClose = [] { return !Locked; };
 }
 
 TfrmHuvudmeny::~TfrmHuvudmeny() {

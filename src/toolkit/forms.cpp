@@ -480,6 +480,7 @@ void Form::SetModalResult(int result) {
 
 void Form::Close() {
   auto& app = Application::Instance();
+  if (CanClose && !CanClose()) return;
   if (this == app.MainForm()) {
     app.Terminate();
     return;

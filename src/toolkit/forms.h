@@ -258,6 +258,9 @@ class Form : public QWidget, public Component {
   // released as well.
   void Close();
   bool FreeOnClose = false;
+  // Asked before the form closes (its Close, the desktop's close request):
+  // false keeps it open.
+  std::function<bool()> CanClose;
   // Destroys the form once the event being handled is over; until then it
   // takes no input and its timers do not fire.
   void Release();

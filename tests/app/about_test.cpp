@@ -486,3 +486,26 @@ TEST_F(About, ASettingsFileThatCannotBeWrittenStaysAsItWasAndTheChoicesStillHold
   EXPECT_EQ(ReadFile(file), "mine\n");
   EXPECT_TRUE(Messages().empty()) << "nothing is shown";
 }
+
+TEST_F(About, LockedShowsTheSettingsWritesNothingAndKeepsTheProgramOpen) {
+  Locked = true;
+  const std::string before = Options();
+  OpenAbout([&] {
+    EXPECT_FALSE(about->cboLanguage->Widget()->isEnabled());
+    for (tk::CheckBox* box : {about->chkCapital, about->chkMusic, about->chkSound})
+      EXPECT_FALSE(box->Widget()->isEnabled()) << box->Caption();
+    EXPECT_EQ(about->cboLanguage->Text(), "Swedish");
+    about->chkMusic->SetChecked(false);
+    Ok();
+  });
+  EXPECT_EQ(Options(), before);
+  EXPECT_TRUE(Music);
+  // The Exit tile and the window's close request leave the menu running.
+  const QPoint exit = menu->shpExit->BoundsRect().center();
+  menu->DeliverMouseDown(tk::MouseButton::Left, 0, exit.x(), exit.y());
+  window->close();
+  EXPECT_FALSE(tk::Application::Instance().Terminated());
+  Locked = false;
+  menu->DeliverMouseDown(tk::MouseButton::Left, 0, exit.x(), exit.y());
+  EXPECT_TRUE(tk::Application::Instance().Terminated());
+}
