@@ -14,6 +14,9 @@ int main(int argc, char* argv[]) {
   tamiro::PrepareFonts();
   tamiro::CreateFirstFrameForms();
   auto& app = tk::Application::Instance();
+  // The session's end closes the program as its Exit does, also when the
+  // school has locked it.
+  app.TerminateOnSignals();
   // The sound comes a moment after the menu: the audio module loads once the
   // menu is on the screen, and the music starts then. The About window is
   // made meanwhile; the first frame does not show it.

@@ -7,9 +7,16 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStyleHints>
+#include <QSocketNotifier>
 #include <QWindow>
 #include <algorithm>
+#include <cerrno>
 #include <exception>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+#endif
 
 #include "toolkit/code_page.h"
 #include "toolkit/forms.h"
@@ -203,6 +210,37 @@ void Application::Terminate() {
   terminated_ = true;
   for (Form* form : layers_) form->WakeModalLoop();  // modal showings end too
   QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::None));
+}
+
+#ifndef _WIN32
+namespace {
+int g_signalPipe[2] = {-1, -1};
+void OnEndSignal(int) {
+  const int saved = errno;
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+  errno = saved;
+}
+}  // namespace
+#endif
+
+void Application::TerminateOnSignals() {
+#ifndef _WIN32
+  if (g_signalPipe[0] >= 0 || ::pipe(g_signalPipe) != 0) return;
+  for (int fd : g_signalPipe) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+  auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+  QObject::connect(notifier, &QSocketNotifier::activated, [this] {
+    char bytes[16];
+    while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
+    }
+    Terminate();
+  });
+  struct sigaction action = {};
+  action.sa_handler = OnEndSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+#endif
 }
 
 void Application::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

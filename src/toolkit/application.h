@@ -39,6 +39,10 @@ class Application {
   // frame need not wait for.
   std::function<void()> OnFirstShown;
   void Terminate();
+  // From now on SIGTERM, SIGINT and SIGHUP end the program as Terminate
+  // does, from the event loop: the handler only writes to a pipe that the
+  // loop watches. Call once, after the QApplication exists.
+  void TerminateOnSignals();
   bool Terminated() const { return terminated_; }
 
   // Lets pending events be handled now; handlers may run nested inside the

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <QElapsedTimer>
 #include <QImage>
 #include <QKeyEvent>
@@ -546,4 +548,18 @@ TEST_F(Forms, TheSecondPressOfADoubleClickThatChangedTheTopFormReachesNothing) {
   EXPECT_EQ(log, "tile card card exit tile exit ");
   EXPECT_EQ(tk::Application::Instance().InputForm(), menu);
   window->hide();
+}
+
+TEST(Application, TheSessionsEndSignalsEndTheProgramFromItsEventLoop) {
+  auto& app = tk::Application::Instance();
+  app.TerminateOnSignals();
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    app.DestroyForms();  // not terminated
+    ASSERT_FALSE(app.Terminated());
+    ASSERT_EQ(::raise(signal), 0);  // the process goes on: the handler is ours
+    for (int i = 0; i < 20 && !app.Terminated(); ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(app.Terminated());
+  }
+  app.DestroyForms();
 }
