@@ -1,6 +1,8 @@
 // Tamiro: learning games for young children.
 
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 
 #include "app/startup.h"
 #include "content/content_tables.h"
@@ -8,7 +10,26 @@
 #include "toolkit/application.h"
 #include "toolkit/deferred_audio.h"
 
+namespace {
+constexpr const char* kHelp =
+    "Usage: tamiro\n"
+    "Twelve learning games for children of four to eight, full screen.\n"
+    "\n"
+    "Settings: $XDG_CONFIG_HOME/tamiro/TAMIRO.INI (usually ~/.config/tamiro/),\n"
+    "written by the About window. A key it lacks is read from tamiro/TAMIRO.INI\n"
+    "in each folder of $XDG_CONFIG_DIRS (usually /etc/xdg), set by a school;\n"
+    "without a Language the desktop's language (LC_ALL, LC_MESSAGES, LANG).\n"
+    "Locked=1 in that file: the About window cannot change the settings and\n"
+    "neither the Exit tile nor Alt+F4 ends the program; SIGTERM, SIGINT and\n"
+    "SIGHUP still end it.\n";
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--help") == 0) {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
   QApplication qapp(argc, argv);
   tk::SetMediaPlayerFactory(tk::CreateDeferredPlayer);
   tamiro::PrepareFonts();
