@@ -14,11 +14,12 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries come from the binaries; the program also loads the
-# soundfont for its music and draws with Liberation Sans where it asks for
-# Arial.
+# The libraries come from the binaries (the speech library, libespeak-ng1,
+# from the audio module); the program also loads the soundfont for its
+# music, the voices for its spoken words and draws with Liberation Sans
+# where it asks for Arial.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, timgm6mb-soundfont")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, timgm6mb-soundfont, espeak-ng-data")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

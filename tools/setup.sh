@@ -24,10 +24,10 @@ jobs=$(nproc 2>/dev/null || echo 2)
 build_packages=(
   cmake g++ make pkg-config python3 dpkg-dev file
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libpulse-dev
-  libfluidsynth-dev libsndfile1-dev libsqlite3-dev
+  libfluidsynth-dev libsndfile1-dev libsqlite3-dev libespeak-ng-dev
 )
 run_packages=(
-  fonts-liberation2 timgm6mb-soundfont libqt6svg6 qt6-qpa-plugins
+  fonts-liberation2 timgm6mb-soundfont libqt6svg6 qt6-qpa-plugins libespeak-ng1 espeak-ng-data
 )
 test_packages=(
   libgtest-dev python3-fonttools python3-brotli python3-pil fontconfig fonts-dejavu-core

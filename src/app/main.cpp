@@ -32,6 +32,7 @@ int main(int argc, char* argv[]) {
     }
   QApplication qapp(argc, argv);
   tk::SetMediaPlayerFactory(tk::CreateDeferredPlayer);
+  tk::SetSpeakerFactory(tk::CreateDeferredSpeaker);
   tamiro::PrepareFonts();
   tamiro::CreateFirstFrameForms();
   auto& app = tk::Application::Instance();

@@ -13,6 +13,7 @@ namespace tk {
 namespace {
 
 using CreatePlayerFn = MediaPlayer* (*)(int kind);
+using CreateSpeakerFn = Speaker* (*)();
 
 class DeferredPlayer;
 std::vector<DeferredPlayer*>& Waiting() {
@@ -20,7 +21,36 @@ std::vector<DeferredPlayer*>& Waiting() {
   return players;
 }
 MediaPlayerFactory g_moduleFactory;  // set once the module is loaded
+SpeakerFactory g_speakerFactory;
 bool g_loaded = false;
+
+class DeferredSpeaker;
+std::vector<DeferredSpeaker*>& WaitingSpeakers() {
+  static std::vector<DeferredSpeaker*> speakers;
+  return speakers;
+}
+
+class DeferredSpeaker : public Speaker {
+ public:
+  DeferredSpeaker() {
+    if (g_speakerFactory) real_ = g_speakerFactory();
+    else WaitingSpeakers().push_back(this);
+  }
+  ~DeferredSpeaker() override {
+    auto& w = WaitingSpeakers();
+    w.erase(std::remove(w.begin(), w.end(), this), w.end());
+  }
+  void Adopt(std::unique_ptr<Speaker> real) { real_ = std::move(real); }
+  void Speak(const std::string& text, const std::string& language, SpeechOrder order) override {
+    if (real_) real_->Speak(text, language, order);
+  }
+  void Stop() override {
+    if (real_) real_->Stop();
+  }
+
+ private:
+  std::unique_ptr<Speaker> real_;
+};
 
 class DeferredPlayer : public MediaPlayer {
  public:
@@ -113,11 +143,17 @@ class DeferredPlayer : public MediaPlayer {
 
 }  // namespace
 
-void HandOverDeferredPlayers(const MediaPlayerFactory& factory) {
+void HandOverDeferredPlayers(const MediaPlayerFactory& factory, const SpeakerFactory& speakers) {
   g_moduleFactory = factory;
+  g_speakerFactory = speakers;
   g_loaded = static_cast<bool>(factory);
   const std::vector<DeferredPlayer*> players = Waiting();
   Waiting().clear();
+  const std::vector<DeferredSpeaker*> waitingSpeakers = WaitingSpeakers();
+  WaitingSpeakers().clear();
+  if (speakers) {
+    for (DeferredSpeaker* speaker : waitingSpeakers) speaker->Adopt(speakers());
+  }
   if (!factory) return;
   for (DeferredPlayer* player : players) player->Adopt(factory(player->Kind()));
 }
@@ -126,20 +162,27 @@ bool AudioModuleLoaded() { return g_loaded; }
 
 std::unique_ptr<MediaPlayer> CreateDeferredPlayer(MediaKind kind) { return std::make_unique<DeferredPlayer>(kind); }
 
+std::unique_ptr<Speaker> CreateDeferredSpeaker() { return std::make_unique<DeferredSpeaker>(); }
+
 void LoadAudioModuleInBackground(const std::string& path) {
   std::thread([path] {
     // The module's libraries stay out of the program's own symbol scope.
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     auto create = handle ? reinterpret_cast<CreatePlayerFn>(dlsym(handle, "tamiro_audio_create_player")) : nullptr;
     if (!create) return;
+    auto speaker = reinterpret_cast<CreateSpeakerFn>(dlsym(handle, "tamiro_audio_create_speaker"));
     QCoreApplication* app = QCoreApplication::instance();
     if (!app) return;
     QMetaObject::invokeMethod(
         app,
-        [create] {
-          HandOverDeferredPlayers([create](MediaKind kind) {
-            return std::unique_ptr<MediaPlayer>(create(kind == MediaKind::Music ? 0 : 1));
-          });
+        [create, speaker] {
+          SpeakerFactory speakers;
+          if (speaker) speakers = [speaker] { return std::unique_ptr<Speaker>(speaker()); };
+          HandOverDeferredPlayers(
+              [create](MediaKind kind) {
+                return std::unique_ptr<MediaPlayer>(create(kind == MediaKind::Music ? 0 : 1));
+              },
+              speakers);
         },
         Qt::QueuedConnection);
   }).detach();

@@ -5,6 +5,7 @@
 namespace tk {
 namespace {
 MediaPlayerFactory g_factory;
+SpeakerFactory g_speakerFactory;
 }
 
 void SetMediaPlayerFactory(MediaPlayerFactory factory) { g_factory = std::move(factory); }
@@ -14,6 +15,15 @@ std::unique_ptr<MediaPlayer> CreateMediaPlayer(MediaKind kind) {
     if (auto player = g_factory(kind)) return player;
   }
   return std::make_unique<SilentMediaPlayer>();
+}
+
+void SetSpeakerFactory(SpeakerFactory factory) { g_speakerFactory = std::move(factory); }
+
+std::unique_ptr<Speaker> CreateSpeaker() {
+  if (g_speakerFactory) {
+    if (auto speaker = g_speakerFactory()) return speaker;
+  }
+  return std::make_unique<SilentSpeaker>();
 }
 
 void SilentMediaPlayer::Open() {

@@ -1,13 +1,15 @@
 #pragma once
-// Creating the program's two media players. The program installs the real
-// audio players at start-up; tests install recording fakes. Until a factory is
-// installed, players are silent: they keep their file name, position and mode
-// like a real player but make no sound.
+// Creating the program's two media players and its speaker. The program
+// installs the real audio players at start-up; tests install recording fakes.
+// Until a factory is installed, players are silent: they keep their file
+// name, position and mode like a real player but make no sound; the speaker
+// says nothing.
 
 #include <functional>
 #include <memory>
 
 #include "toolkit/media_player.h"
+#include "toolkit/speaker.h"
 
 namespace tk {
 
@@ -16,6 +18,17 @@ using MediaPlayerFactory = std::function<std::unique_ptr<MediaPlayer>(MediaKind)
 
 void SetMediaPlayerFactory(MediaPlayerFactory factory);
 std::unique_ptr<MediaPlayer> CreateMediaPlayer(MediaKind kind);
+
+using SpeakerFactory = std::function<std::unique_ptr<Speaker>()>;
+void SetSpeakerFactory(SpeakerFactory factory);
+std::unique_ptr<Speaker> CreateSpeaker();
+
+// A speaker that says nothing.
+class SilentSpeaker : public Speaker {
+ public:
+  void Speak(const std::string&, const std::string&, SpeechOrder) override {}
+  void Stop() override {}
+};
 
 // A player that plays nothing; Open fails for files that do not exist.
 class SilentMediaPlayer : public MediaPlayer {

@@ -172,6 +172,10 @@ class InstalledTree(unittest.TestCase):
         with open(os.path.join(SOURCE, "src", "toolkit", "audio", "music_source.h"), encoding="utf-8") as handle:
             soundfont = re.search(r'kDefaultSoundFont = "([^"]+)"', handle.read()).group(1)
         expected[package_of(soundfont)] = soundfont
+        # The voices the speech library reads.
+        voices = glob.glob("/usr/lib/*/espeak-ng-data/phondata")
+        self.assertTrue(voices)
+        expected[package_of(voices[0])] = voices[0]
         font = run(["fc-match", "-f", "%{file}", "Liberation Sans"]).stdout
         expected[package_of(font)] = font
         self.assertNotIn(None, expected)

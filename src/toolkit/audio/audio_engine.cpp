@@ -256,6 +256,7 @@ class Output {
 EngineCore::EngineCore() : loop(pa_mainloop_new()) {
   mixer.AddSource(&effects);
   mixer.AddSource(&music);
+  mixer.AddSource(&speech);
 }
 
 EngineCore::~EngineCore() {

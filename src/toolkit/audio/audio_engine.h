@@ -1,9 +1,9 @@
 #pragma once
 // The one audio output of the program: a PulseAudio playback stream on an
-// audio thread of its own, fed by the mixer of the effects and the music
-// sources. The server asks for sound when its buffer runs low and the thread
-// sleeps in between; after a second of silence the stream is corked and the
-// thread sleeps until the next request.
+// audio thread of its own, fed by the mixer of the effects, the music and
+// the speech sources. The server asks for sound when its buffer runs low and
+// the thread sleeps in between; after a second of silence the stream is
+// corked and the thread sleeps until the next request.
 //
 // Everything that may take long (connecting to the sound server, loading the
 // SoundFont) happens on the audio thread, at first use. The user-interface
@@ -18,6 +18,7 @@
 #include "effects_source.h"
 #include "mixer.h"
 #include "music_source.h"
+#include "speech_source.h"
 
 class QThread;
 struct pa_mainloop;
@@ -30,6 +31,7 @@ class Output;
 struct EngineCore {
   EffectsSource effects;
   MusicSource music;
+  SpeechSource speech;
   Mixer mixer;
   std::atomic<bool> wake_posted{false};
   std::atomic<bool> quit{false};
@@ -49,6 +51,9 @@ class Engine {
 
   EffectsSource& effects() { return core_->effects; }
   MusicSource& music() { return core_->music; }
+  SpeechSource& speech() { return core_->speech; }
+  // What the output plays; its tap may be set before the first Wake.
+  Mixer& mixer() { return core_->mixer; }
 
   // User-interface thread, after a request: starts the audio thread the first
   // time, and asks it to set up or resume the output. Never blocks.

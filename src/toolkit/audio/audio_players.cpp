@@ -2,6 +2,7 @@
 
 #include "audio_engine.h"
 #include "source_player.h"
+#include "speech_player.h"
 
 namespace tk {
 
@@ -28,6 +29,12 @@ std::unique_ptr<MediaPlayer> CreateEffectsPlayer() {
         return audio::DecodeSoundFile(path);
       },
       [raw] { raw->Wake(); }, engine);
+}
+
+std::unique_ptr<Speaker> CreateSpeaker() {
+  std::shared_ptr<audio::Engine> engine = audio::Engine::Shared();
+  audio::Engine* raw = engine.get();
+  return std::make_unique<audio::SpeechPlayer>(engine->speech(), [raw] { raw->Wake(); }, engine);
 }
 
 }  // namespace tk

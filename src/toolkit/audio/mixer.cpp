@@ -49,6 +49,7 @@ void Mixer::Render(float* out, int frames) {
   for (CommandSource* source : sources_) source->Render(out, frames);
   const size_t n = static_cast<size_t>(frames) * kChannels;
   for (size_t i = 0; i < n; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
+  if (tap) tap(out, frames);
 }
 
 bool Mixer::Idle() const {

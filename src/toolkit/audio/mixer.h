@@ -98,6 +98,10 @@ class Mixer {
   // True when nothing plays and no command waits: the output may go quiet.
   bool Idle() const;
 
+  // Sees every block the mixer renders, on the rendering thread (for
+  // measuring and recording what leaves it). Set before rendering starts.
+  std::function<void(const float* mix, int frames)> tap;
+
  private:
   std::vector<CommandSource*> sources_;
 };

@@ -6,3 +6,7 @@ extern "C" __attribute__((visibility("default"))) tk::MediaPlayer* tamiro_audio_
   auto player = kind == 0 ? tk::CreateMusicPlayer() : tk::CreateEffectsPlayer();
   return player.release();
 }
+
+extern "C" __attribute__((visibility("default"))) tk::Speaker* tamiro_audio_create_speaker() {
+  return tk::CreateSpeaker().release();
+}
