@@ -14,7 +14,7 @@ DEFAULT_SRC = os.path.join(REPO_ROOT, "assets-src")
 DEFAULT_OUT = os.path.join(REPO_ROOT, "assets")
 
 PICTURE_COUNT = 119
-TAGS = list(range(1, 25)) + [26, 27, 32, 33] + list(range(34, 51))
+TAGS = list(range(1, 29)) + [32, 33] + list(range(34, 51))
 # Tags whose text is made of letters, not words.
 LETTER_TAGS = (21, 32, 33)
 # The numbers a text takes, as %1, %2: each exactly once, in every language.

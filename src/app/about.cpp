@@ -17,6 +17,8 @@ using namespace tk::colours;
 namespace {
 
 constexpr const char* kSymbols = "Tamiro Symbols";
+constexpr const char* kSpokenWords = "Spoken Words";
+constexpr const char* kNoSpokenWords = "Spoken Words: none in Breton";
 constexpr char kEscape = 27;
 
 // The credits between the bars: what each open work the program ships
@@ -36,8 +38,8 @@ constexpr const char* kCredits =
     "all three: SIL Open Font License 1.1\n"
     "TimGM6mb SoundFont, by Tim Brechbill,\n"
     "GNU General Public License 2\n"
-    "Qt (LGPL 3), FluidSynth and\n"
-    "libsndfile (LGPL 2.1)";
+    "Qt (LGPL 3), FluidSynth and libsndfile\n"
+    "(LGPL 2.1), eSpeak NG (GPL 3)";
 
 tk::Label* TextLabel(tk::Form* form, const std::string& name, int left, int top, int width, int height,
                      const std::string& caption, tk::Font font) {
@@ -140,9 +142,13 @@ TfrmAbout::TfrmAbout(tk::Component* owner) : tk::Form(owner, "frmAbout", 498, 35
   cboLanguage->SetFont({"Arial", 10, 0});
   cboLanguage->SetColours(kWhite, kBlack);
   cboLanguage->SetAccessibleName("Language");
-  chkCapital = Option(this, "chkCapital", 108, 56, 165, 17, "Use CAPITAL letters");
-  chkMusic = Option(this, "chkMusic", 282, 56, 65, 17, "Music");
-  chkSound = Option(this, "chkSound", 358, 56, 113, 17, "Sound Effects");
+  // Two rows between the list and the bar: the three first boxes where they
+  // always stood, a little higher, and the spoken words under music and
+  // sound effects, with room to say that Breton has no voice.
+  chkCapital = Option(this, "chkCapital", 108, 50, 165, 17, "Use CAPITAL letters");
+  chkMusic = Option(this, "chkMusic", 282, 50, 65, 17, "Music");
+  chkSound = Option(this, "chkSound", 358, 50, 113, 17, "Sound Effects");
+  chkSpeech = Option(this, "chkSpeech", 282, 67, 189, 17, kSpokenWords);
   // The bottom row: the web site, the progress page, OK.
   imgWebSite = new tk::Image(this, "imgWebSite", 108, 288, 136, 45);
   imgProgress = new tk::Image(this, "imgProgress", 248, 288, 118, 45);
@@ -153,6 +159,7 @@ TfrmAbout::TfrmAbout(tk::Component* owner) : tk::Form(owner, "frmAbout", 498, 35
   imgExit->OnClick = [this] { imgExitClick(); };
   imgWebSite->OnClick = [this] { imgWebSiteClick(); };
   imgProgress->OnClick = [this] { imgProgressClick(); };
+  cboLanguage->OnChange = [this] { ShowSpeechCaption(); };
   OnCreate = [this] { FormCreate(); };
   OnShow = [this] { FormShow(); };
   OnActivate = [this] { FormActivate(); };
@@ -184,9 +191,16 @@ void TfrmAbout::FormActivate() {
   chkMusic->SetChecked(Music);
   chkSound->SetChecked(Sounds);
   chkCapital->SetChecked(Capital);
+  chkSpeech->SetChecked(Speech);
+  ShowSpeechCaption();
   // Settings the school has locked are shown, not changed.
   for (tk::Component* c : Components())
     if (auto* control = dynamic_cast<tk::WidgetControl*>(c)) control->Widget()->setEnabled(!Locked);
+}
+
+void TfrmAbout::ShowSpeechCaption() {
+  const bool voice = !SpeechLanguage(ChosenLanguage(*cboLanguage)).empty();
+  chkSpeech->SetCaption(voice ? kSpokenWords : kNoSpokenWords);
 }
 
 void TfrmAbout::FormKeyPress(char key) {
@@ -216,6 +230,8 @@ void TfrmAbout::imgExitClick() {
   }
   Sounds = chkSound->Checked();
   Capital = chkCapital->Checked();
+  if (!chkSpeech->Checked() && Speech) StopSpeech();
+  Speech = chkSpeech->Checked();
   PlaySound("Klick1.WAV");
   // A settings file that cannot be written keeps its old contents; the
   // choices still hold until the program ends.

@@ -1,8 +1,8 @@
 #pragma once
 // The About and options form: credits, and the settings of language, capital
-// letters, music and sound effects. Shown modally from the main menu; OK
-// applies and saves the choices, Escape closes it and forgets them; Progress
-// shows the progress page over it (app/progress_page.h). It keeps
+// letters, music, sound effects and spoken words. Shown modally from the
+// main menu; OK applies and saves the choices, Escape closes it and forgets
+// them; Progress shows the progress page over it (app/progress_page.h). It keeps
 // its design size and its English texts whatever the screen and language.
 
 #include <string>
@@ -24,11 +24,15 @@ class TfrmAbout : public tk::Form {
   void imgExitClick();
   void imgWebSiteClick();
   void imgProgressClick();
+  // The spoken-words box says when the language chosen in the list has no
+  // voice.
+  void ShowSpeechCaption();
 
   tk::ComboBox* cboLanguage;
   tk::CheckBox* chkCapital;
   tk::CheckBox* chkMusic;
   tk::CheckBox* chkSound;
+  tk::CheckBox* chkSpeech;
   tk::Image* imgWebSite;
   tk::Image* imgProgress;  // the progress page, for grown-ups
   tk::Image* imgExit;

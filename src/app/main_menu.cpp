@@ -226,6 +226,8 @@ void TfrmHuvudmeny::FormMouseDown(tk::MouseButton, int, int x, int y) {
 
   for (const Game& g : Games()) {
     if (hit == shpOv[g.tile.number]) {
+      // The game's name, said as the game opens (its first words follow).
+      Speak(lblOv[g.tile.number]->Caption);
       LaunchGame(this, g.exercise);
       return;
     }

@@ -13,6 +13,7 @@ int Language = 1;
 bool Music = true;
 bool Sounds = true;
 bool Capital = false;
+bool Speech = true;
 bool Locked = false;
 
 namespace {
@@ -45,6 +46,7 @@ void ReadSettings() {
   Music = ReadInteger(user, "Music", 1) == 1;
   Sounds = ReadInteger(user, "Sounds", 1) == 1;
   Capital = ReadInteger(user, "Capital", 0) == 1;
+  Speech = ReadInteger(user, "Speech", 1) == 1;
   Locked = SystemNumber("Locked") == 1;
 }
 
@@ -53,7 +55,8 @@ bool WriteSettings() {
       .WriteStrings(kSettingsSection, {{"Language", std::to_string(Language)},
                                        {"Music", Music ? "1" : "0"},
                                        {"Sounds", Sounds ? "1" : "0"},
-                                       {"Capital", Capital ? "1" : "0"}});
+                                       {"Capital", Capital ? "1" : "0"},
+                                       {"Speech", Speech ? "1" : "0"}});
 }
 
 std::optional<std::string> ReadSystemSetting(const std::string& key) {

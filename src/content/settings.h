@@ -13,6 +13,8 @@ extern int Language;   // 1..18, numbered as LanguageNames
 extern bool Music;     // background music on
 extern bool Sounds;    // sound effects on
 extern bool Capital;   // words shown in capital letters
+extern bool Speech;    // words spoken
+
 // Set by the computer's settings files only: the settings cannot be changed
 // in the About form, and the program's own windows do not end it.
 extern bool Locked;
@@ -21,15 +23,15 @@ inline constexpr const char* kSettingsSection = "Options";
 
 // Reads the settings. A key of the user's file keeps its meaning whatever
 // the computer's files say: a language outside 1..18 becomes 2, a value that
-// is not a number gives the key's default (language 1, music and sounds on,
-// capitals off). A key the user's file lacks takes the computer's value
+// is not a number gives the key's default (language 1, music, sounds and
+// speech on, capitals off). A key the user's file lacks takes the computer's value
 // where that is a number (a language only within 1..18), else the default;
 // the language's default is then the desktop's (LanguageForLocale). Locked
 // is read from the computer's files alone and is on exactly when it is 1.
 // Nothing is written.
 void ReadSettings();
-// Writes the four keys to the user's file, in the order Language, Music,
-// Sounds, Capital, in one replacement of the file that keeps its other
+// Writes the five keys to the user's file, in the order Language, Music,
+// Sounds, Capital, Speech, in one replacement of the file that keeps its other
 // lines. False when the file cannot be written; it then stays as it was.
 bool WriteSettings();
 

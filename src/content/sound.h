@@ -1,8 +1,8 @@
 #pragma once
-// The program's music and sound effects: the two players, and everything
-// that plays through them. Every form plays through these calls; none owns a
-// player. Failures are silent: music and sound are a pleasure, never a
-// failure.
+// The program's music, sound effects and spoken words: the two players and
+// the speaker, and everything that plays through them. Every form plays and
+// speaks through these calls; none owns a player. Failures are silent:
+// music, sound and speech are a help and a pleasure, never a failure.
 
 #include <cstdint>
 #include <memory>
@@ -12,11 +12,12 @@
 
 namespace tk {
 class MediaPlayer;
+class Speaker;
 }
 
 namespace tamiro {
 
-// The two players for as long as the service lives. The main menu owns it,
+// The two players and the speaker for as long as the service lives. The main menu owns it,
 // so they live for the whole run, and the desktop's media come and go with
 // the menu.
 class SoundService : public tk::Component {
@@ -26,6 +27,7 @@ class SoundService : public tk::Component {
 
   std::unique_ptr<tk::MediaPlayer> Music;    // MIDI, rewinds by hand to loop
   std::unique_ptr<tk::MediaPlayer> Effects;  // WAV, rewinds by itself
+  std::unique_ptr<tk::Speaker> Voice;        // spoken words
 };
 
 // Set while a piece of music is to start again when it ends.
@@ -45,6 +47,27 @@ void ResumeMusic(const std::string& fileName);
 // The end of a playback that asked to be told: a looping piece starts again
 // from its beginning.
 void MusicEnded();
+
+// Spoken words, for children who cannot read yet. Speak says game text (in
+// the code page) in the current language and cuts off what was being said;
+// SpeakAfter lets what is being said end first (a game's first words follow
+// the name of its tile). Nothing is said while the Speech setting is off or
+// in a language without a voice. Sounds off leaves speech on. The text is
+// given as the word is written, never as the capital-letters setting draws
+// it, so that the setting does not change what is heard.
+void Speak(const std::string& text);
+void SpeakAfter(const std::string& text);
+void StopSpeech();
+
+// The synthesiser's voice for a language, as a language tag; empty for
+// Breton, which has none.
+std::string SpeechLanguage(int language);
+// Game text as the synthesiser reads it: UTF-8 from the language's code
+// page, Romanian with the comma-below letters that the voice reads right.
+std::string SpokenText(const std::string& text, int language);
+// A sum to say: "3 + 4", "5 minus 2", "3 mal 4", in the current language
+// (op is '+', '-' or the multiplication sign).
+std::string SpokenSum(int a, char op, int b);
 
 // The players the calls above drive (the service's; none before it exists).
 // Tests may install others.

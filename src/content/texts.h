@@ -32,8 +32,10 @@ enum class Text : int {
   NewGameQuestion = 22,
   Yes = 23,
   No = 24,
+  Minus = 25,          // the word said for the minus sign of a sum ("minus")
   Title = 26,          // the window caption
   BoardSizes = 27,     // the board-size captions whose words differ: "24 karty"
+  Times = 28,          // the word said for the multiplication sign ("gånger")
   HangmanPairs = 32,   // letters that uncover others too
   RainAlphabet = 33,
   // The progress page; %1 and %2 stand for numbers.

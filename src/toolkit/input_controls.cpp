@@ -9,6 +9,7 @@
 #include <QStyleFactory>
 #include <algorithm>
 
+#include "toolkit/application.h"
 #include "toolkit/canvas.h"
 #include "toolkit/code_page.h"
 
@@ -115,6 +116,9 @@ ComboBox::ComboBox(Form* owner, std::string name, int left, int top, int width, 
   List()->setEditable(false);
   List()->setInsertPolicy(QComboBox::NoInsert);
   ApplyColours(0x000000, 0xFFFFFF);
+  QObject::connect(List(), &QComboBox::currentIndexChanged, List(), [this] {
+    if (OnChange) Application::Instance().Dispatch(OwnerForm(), OnChange);
+  });
 }
 
 QComboBox* ComboBox::List() const { return static_cast<QComboBox*>(Widget()); }

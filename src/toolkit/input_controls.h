@@ -83,6 +83,9 @@ class ComboBox : public WidgetControl {
 
   QComboBox* List() const;
 
+  // Runs when the selected item changes, by the user or by SetItemIndex.
+  NotifyHandler OnChange;
+
  protected:
   void ApplyColours(Colour text, Colour background) override;
 

@@ -126,7 +126,8 @@ class About : public testing_support::ProgramFixture {
     return "Language=" + tk::ProfileFile(iniPath.toStdString()).ReadString("Options", "Language", "-") +
            " Music=" + tk::ProfileFile(iniPath.toStdString()).ReadString("Options", "Music", "-") +
            " Sounds=" + tk::ProfileFile(iniPath.toStdString()).ReadString("Options", "Sounds", "-") +
-           " Capital=" + tk::ProfileFile(iniPath.toStdString()).ReadString("Options", "Capital", "-");
+           " Capital=" + tk::ProfileFile(iniPath.toStdString()).ReadString("Options", "Capital", "-") +
+           " Speech=" + tk::ProfileFile(iniPath.toStdString()).ReadString("Options", "Speech", "-");
   }
 
   QWidget* window = nullptr;
@@ -143,7 +144,7 @@ TEST_F(About, KeepsItsDesignSizeInTheMiddleAndNothingDrawnLiesUnderItsInputContr
     EXPECT_EQ(tk::Application::Instance().ActiveForm(), about);
     EXPECT_EQ(QApplication::focusWidget(), about->cboLanguage->Widget()) << "the list takes the keys";
     const std::vector<tk::WidgetControl*> inputs{about->cboLanguage, about->chkCapital, about->chkMusic,
-                                                 about->chkSound};
+                                                 about->chkSound, about->chkSpeech};
     for (tk::Component* c : about->Components()) {
       auto* control = dynamic_cast<tk::Control*>(c);
       if (!control || dynamic_cast<tk::WidgetControl*>(c)) continue;
@@ -155,9 +156,17 @@ TEST_F(About, KeepsItsDesignSizeInTheMiddleAndNothingDrawnLiesUnderItsInputContr
         EXPECT_TRUE(input->Widget()->isVisible());
       }
     }
-    for (tk::CheckBox* box : {about->chkCapital, about->chkMusic, about->chkSound}) {
+    // The boxes lie between the list and the first bar, none over another,
+    // each wide enough for its caption.
+    for (tk::CheckBox* box : {about->chkCapital, about->chkMusic, about->chkSound, about->chkSpeech}) {
       EXPECT_FALSE(box->TabStop()) << box->Name();
       EXPECT_TRUE(box->Widget()->font().bold());
+      const QRect r = box->BoundsRect();
+      EXPECT_GE(r.top(), about->cboLanguage->BoundsRect().bottom() + 1) << box->Name();
+      EXPECT_LT(r.bottom(), about->Shape1->Top()) << box->Name();
+      EXPECT_GE(r.width(), box->Widget()->sizeHint().width()) << box->Name();
+      for (tk::CheckBox* other : {about->chkCapital, about->chkMusic, about->chkSound, about->chkSpeech})
+        EXPECT_TRUE(other == box || !other->BoundsRect().intersects(r)) << box->Name() << " over " << other->Name();
     }
     EXPECT_EQ(about->cboLanguage->DropDownCount(), 14);
     Escape();
@@ -226,7 +235,9 @@ TEST_F(About, OkWithoutChangesRewritesTheSameSettingsReloadsNothingAndRestartsTh
     music->log.clear();
     Ok();
   });
-  EXPECT_EQ(ReadFile(iniPath), "; Tamiro\n[Options]\nLanguage=1\nMusic=1\nSounds=1\nCapital=0\nZoom=2\n[Window]\nLeft=5\n");
+  // A file from before spoken words gains their key, after its own lines.
+  EXPECT_EQ(ReadFile(iniPath),
+            "; Tamiro\n[Options]\nLanguage=1\nMusic=1\nSounds=1\nCapital=0\nZoom=2\nSpeech=1\n[Window]\nLeft=5\n");
   EXPECT_EQ(Pictures[1].Name, "unchanged") << "the same language reloads nothing";
   // The tune starts again from its beginning, and the menu goes on with it
   // there instead of going back to where it stood.
@@ -251,7 +262,7 @@ TEST_F(About, MusicSwitchedOffStopsAtOnceAndSwitchedOnStartsFromTheBeginning) {
   EXPECT_FALSE(Music);
   EXPECT_FALSE(MusicLoop);
   EXPECT_EQ(music->log, (std::vector<std::string>{"stop"})) << "the menu stays silent";
-  EXPECT_EQ(Options(), "Language=1 Music=0 Sounds=1 Capital=0");
+  EXPECT_EQ(Options(), "Language=1 Music=0 Sounds=1 Capital=0 Speech=1");
 
   music->position = 777;
   OpenAbout([&] {
@@ -264,7 +275,7 @@ TEST_F(About, MusicSwitchedOffStopsAtOnceAndSwitchedOnStartsFromTheBeginning) {
   EXPECT_TRUE(Music);
   EXPECT_TRUE(MusicLoop);
   EXPECT_EQ(Count(music->log, "seek 777"), 0u);
-  EXPECT_EQ(Options(), "Language=1 Music=1 Sounds=1 Capital=0");
+  EXPECT_EQ(Options(), "Language=1 Music=1 Sounds=1 Capital=0 Speech=1");
 }
 
 TEST_F(About, SoundEffectsAndCapitalLettersFollowTheirBoxesTheOkClickIncluded) {
@@ -278,7 +289,7 @@ TEST_F(About, SoundEffectsAndCapitalLettersFollowTheirBoxesTheOkClickIncluded) {
   EXPECT_FALSE(Sounds);
   EXPECT_TRUE(Capital);
   EXPECT_EQ(ApplyLetterCase("sol"), "SOL");
-  EXPECT_EQ(Options(), "Language=1 Music=1 Sounds=0 Capital=1");
+  EXPECT_EQ(Options(), "Language=1 Music=1 Sounds=0 Capital=1 Speech=1");
 
   OpenAbout([&] {
     EXPECT_FALSE(about->chkSound->Checked());
@@ -288,7 +299,39 @@ TEST_F(About, SoundEffectsAndCapitalLettersFollowTheirBoxesTheOkClickIncluded) {
   });
   EXPECT_EQ(effects->log, (std::vector<std::string>{"open Klick1.WAV", "play"})) << "heard once they are on";
   EXPECT_TRUE(Sounds);
-  EXPECT_EQ(Options(), "Language=1 Music=1 Sounds=1 Capital=1");
+  EXPECT_EQ(Options(), "Language=1 Music=1 Sounds=1 Capital=1 Speech=1");
+}
+
+TEST_F(About, SpokenWordsFollowTheirBoxWhateverTheSoundsAndSayWhenALanguageHasNoVoice) {
+  OpenAbout([&] {
+    EXPECT_TRUE(about->chkSpeech->Checked()) << "on by default";
+    EXPECT_EQ(about->chkSpeech->Caption(), "Spoken Words");
+    Choose("Breton");
+    EXPECT_EQ(about->chkSpeech->Caption(), "Spoken Words: none in Breton");
+    Choose("Swedish");
+    EXPECT_EQ(about->chkSpeech->Caption(), "Spoken Words");
+    ClickWidget(about->chkSpeech->Widget());
+    ClickWidget(about->chkSound->Widget());
+    Ok();
+  });
+  EXPECT_FALSE(Speech);
+  EXPECT_EQ(speaker->log, std::vector<std::string>{"stop"}) << "what is being said stops at once";
+  EXPECT_EQ(Options(), "Language=1 Music=1 Sounds=0 Capital=0 Speech=0");
+
+  OpenAbout([&] {
+    EXPECT_FALSE(about->chkSpeech->Checked());
+    ClickWidget(about->chkSpeech->Widget());
+    Ok();
+  });
+  EXPECT_TRUE(Speech);
+  EXPECT_FALSE(Sounds) << "the two stay apart";
+  EXPECT_EQ(Options(), "Language=1 Music=1 Sounds=0 Capital=0 Speech=1");
+  // A window opened while Breton is in force says so at once.
+  Language = 15;
+  OpenAbout([&] {
+    EXPECT_EQ(about->chkSpeech->Caption(), "Spoken Words: none in Breton");
+    Escape();
+  });
 }
 
 TEST_F(About, PolishReloadsLanguage16AndTheMenuShowsItInArial) {
@@ -311,7 +354,7 @@ TEST_F(About, PolishReloadsLanguage16AndTheMenuShowsItInArial) {
     Ok();
   });
   EXPECT_EQ(Language, 16);
-  EXPECT_EQ(Options(), "Language=16 Music=1 Sounds=1 Capital=0");
+  EXPECT_EQ(Options(), "Language=16 Music=1 Sounds=1 Capital=0 Speech=1");
   EXPECT_EQ(tk::ToQString(LangStrings[1], tk::CodePage::Windows1250), texts[1]);
   EXPECT_NE(Pictures[46].Name, swedishPicture);
   EXPECT_NE(Pictures[46].Name, "foo");
@@ -344,7 +387,7 @@ TEST_F(About, TheListIsAlphabeticalAndSavesTheLanguagesOwnNumber) {
     Ok();
   });
   EXPECT_EQ(Language, 8);
-  EXPECT_EQ(Options(), "Language=8 Music=1 Sounds=1 Capital=0");
+  EXPECT_EQ(Options(), "Language=8 Music=1 Sounds=1 Capital=0 Speech=1");
 
   // With the keyboard: the last item, Swedish, is language 1.
   OpenAbout([&] {
@@ -354,7 +397,7 @@ TEST_F(About, TheListIsAlphabeticalAndSavesTheLanguagesOwnNumber) {
     Ok();
   });
   EXPECT_EQ(Language, 1);
-  EXPECT_EQ(Options(), "Language=1 Music=1 Sounds=1 Capital=0");
+  EXPECT_EQ(Options(), "Language=1 Music=1 Sounds=1 Capital=0 Speech=1");
 }
 
 TEST_F(About, EscapeForgetsEveryChangeAndTheNextShowingHasTheSettingsInForce) {
@@ -441,7 +484,7 @@ TEST_F(About, AMissingDataFileForTheNewLanguageIsReportedAndTheProgramGoesOn) {
   });
   EXPECT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Language, 16);
-  EXPECT_EQ(Options(), "Language=16 Music=1 Sounds=1 Capital=0");
+  EXPECT_EQ(Options(), "Language=16 Music=1 Sounds=1 Capital=0 Speech=1");
   EXPECT_EQ(menu->lblOv[1]->Font.Name, "Arial");
   // The menu takes clicks again.
   std::vector<int> launched;

@@ -36,17 +36,19 @@ struct Read {
   int language;
   bool music, sounds, capital;
   bool locked = false;
+  bool speech = true;
   bool operator==(const Read&) const = default;
   friend void PrintTo(const Read& r, std::ostream* out) {
     *out << "language " << r.language << (r.music ? " music" : "") << (r.sounds ? " sounds" : "")
-         << (r.capital ? " capital" : "") << (r.locked ? " locked" : "");
+         << (r.capital ? " capital" : "") << (r.locked ? " locked" : "")
+         << (r.speech ? " speech" : "");
   }
 };
 
 Read ReadWith(const ProgramDir& dir, const std::string& text) {
   Settings(dir, text);
   ReadSettings();
-  return {Language, Music, Sounds, Capital, Locked};
+  return {Language, Music, Sounds, Capital, Locked, Speech};
 }
 
 }  // namespace
@@ -58,6 +60,7 @@ TEST(Settings, DefaultsAndRangeRulesOfEveryKey) {
   EXPECT_TRUE(Music);
   EXPECT_TRUE(Sounds);
   EXPECT_FALSE(Capital);
+  EXPECT_TRUE(Speech);
 
   for (const char* outside : {"0", "19", "-3"})
     EXPECT_EQ(ReadWith(dir, std::string("[Options]\nLanguage=") + outside + "\n").language, 2) << outside;
@@ -75,6 +78,9 @@ TEST(Settings, DefaultsAndRangeRulesOfEveryKey) {
   EXPECT_FALSE(ReadWith(dir, "[Options]\nCapital=0x1x\n").capital);
   EXPECT_FALSE(ReadWith(dir, "[Options]\nCapital=3\n").capital);
   EXPECT_TRUE(ReadWith(dir, "[Options]\nCapital=0x1\n").capital);
+  // A file from before spoken words has them on; 0 turns them off.
+  EXPECT_TRUE(ReadWith(dir, "[Options]\nLanguage=3\nMusic=0\nSounds=0\nCapital=1\n").speech);
+  EXPECT_FALSE(ReadWith(dir, "[Options]\nSpeech=0\n").speech);
 
   // A file edited by hand: quoted values, and lines ending in a bare CR.
   const Read quoted = ReadWith(dir, "[Options]\r\nLanguage=\"3\"\r\nMusic=\"0\"\r\nCapital='1'\r\n");
@@ -120,8 +126,8 @@ TEST(Settings, TheComputersFileLiesBeneathTheUsersOwn) {
     Read expected;
   };
   const Case cases[] = {
-      {"the school's choices", nullptr, Kind::Text, "[Options]\nLanguage=16\nMusic=0\nSounds=0\nCapital=1\nLocked=1\n",
-       nullptr, "de_DE.UTF-8", {16, false, false, true, true}},
+      {"the school's choices", nullptr, Kind::Text, "[Options]\nLanguage=16\nMusic=0\nSounds=0\nCapital=1\nLocked=1\nSpeech=0\n",
+       nullptr, "de_DE.UTF-8", {16, false, false, true, true, false}},
       {"the user's keys win, key by key", "[Options]\nLanguage=3\nMusic=1\n", Kind::Text,
        "[Options]\nLanguage=16\nMusic=0\nSounds=0\nCapital=1\n", nullptr, "C", {3, true, false, true}},
       {"the user's own values keep their meaning", "[Options]\nLanguage=abc\nSounds=yes\n", Kind::Text,
@@ -155,7 +161,7 @@ TEST(Settings, TheComputersFileLiesBeneathTheUsersOwn) {
     if (c.secondSystem) dir.Write("second.INI", c.secondSystem);
     tk::SetDesktopLocaleOverride(c.locale);
     ReadSettings();
-    EXPECT_EQ((Read{Language, Music, Sounds, Capital, Locked}), c.expected);
+    EXPECT_EQ((Read{Language, Music, Sounds, Capital, Locked, Speech}), c.expected);
     EXPECT_EQ(QFile::exists(QString::fromStdString(user)), c.user != nullptr) << "start-up wrote the user's file";
   }
   // A key for the computer's file alone: the user's file is not read.
@@ -175,11 +181,13 @@ TEST(Settings, WritingKeepsTheUsersOtherLines) {
   Music = false;
   Sounds = true;
   Capital = true;
+  Speech = false;
   WriteSettings();
   QFile f(QString::fromStdString(dir.File("TAMIRO.INI")));
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_EQ(f.readAll().toStdString(), "# mine\n[Options]\nLanguage=16\nExtra=1\nMusic=0\nSounds=1\nCapital=1\n");
+  EXPECT_EQ(f.readAll().toStdString(), "# mine\n[Options]\nLanguage=16\nExtra=1\nMusic=0\nSounds=1\nCapital=1\nSpeech=0\n");
   Language = 1;
+  Speech = true;
 }
 
 namespace {

@@ -12,6 +12,7 @@ import sys
 TOOLS = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(
     os.path.abspath(__file__)))), "tools")
 sys.path.insert(0, TOOLS)
+import tamiro_content as tc  # noqa: E402
 
 import tamiro_content  # noqa: E402
 

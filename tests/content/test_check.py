@@ -109,16 +109,16 @@ class CheckTreeTest(unittest.TestCase):
                       "(100 to 102, 111 to 122)", lines)
 
     def test_board_size_captions(self):
-        # tag 27 is on row 27 (index 26); tag 18 is "text 18"
+        # tag 27 is on row 28 (index 27); tag 18 is "text 18"
         for own, words in (("24 karty|36 kart", None), ("25 karty", ["'25 karty'", "board size"]),
                            ("24 karty|24 kart", ["gives 24 twice"]),
                            ("24 karty|24", ["'24'", "a blank and the words"]),
                            ("12 text 18", ["what tag 18 makes"])):
-            self.edit_rows("07-hr", "strings.tsv", {26: f"27\t{own}"})
+            self.edit_rows("07-hr", "strings.tsv", {27: f"27\t{own}"})
             if words is None:
                 self.assertEqual(self.check("07")[0], 0, own)
             else:
-                self.assertFault("07", "lang/07-hr/strings.tsv:27:", words)
+                self.assertFault("07", "lang/07-hr/strings.tsv:28:", words)
 
     def test_hangman_letters(self):
         # É is uncovered by the pair EÉ; Q is in neither tag 21 nor tag 32

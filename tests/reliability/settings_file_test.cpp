@@ -157,6 +157,7 @@ void Write(bool second) {
   Music = second;
   Sounds = !second;
   Capital = second;
+  Speech = !second;
   WriteSettings();
 }
 
@@ -228,6 +229,8 @@ TEST_F(SettingsFile, AWriteCutOffAtAnyMomentLeavesAWholeFile) {
     file.WriteString(kSettingsSection, "Sounds", second ? "0" : "1");
     whole.insert(ReadAll(path));
     file.WriteString(kSettingsSection, "Capital", second ? "1" : "0");
+    whole.insert(ReadAll(path));
+    file.WriteString(kSettingsSection, "Speech", second ? "0" : "1");
     whole.insert(ReadAll(path));
   }
   std::mt19937 random(11);

@@ -1,10 +1,11 @@
 #pragma once
-// A media player that records what it is asked to do.
+// A media player and a speaker that record what they are asked to do.
 
 #include <string>
 #include <vector>
 
 #include "toolkit/media_player.h"
+#include "toolkit/speaker.h"
 
 namespace testing_support {
 
@@ -46,6 +47,17 @@ class FakePlayer : public tk::MediaPlayer {
   }
   std::int64_t Position() const override { return position; }
   tk::MediaMode Mode() const override { return mode; }
+};
+
+// Says nothing; records "<language>: <text>" for each utterance (UTF-8),
+// with "(after) " before the text of one that waits for the one before.
+class FakeSpeaker : public tk::Speaker {
+ public:
+  std::vector<std::string> log;
+  void Speak(const std::string& text, const std::string& language, tk::SpeechOrder order) override {
+    log.push_back(language + ": " + (order == tk::SpeechOrder::AfterCurrent ? "(after) " : "") + text);
+  }
+  void Stop() override { log.push_back("stop"); }
 };
 
 }  // namespace testing_support

@@ -33,6 +33,11 @@ class ProgramFixture : public ::testing::Test {
       (kind == tk::MediaKind::Music ? music : effects) = player.get();
       return player;
     });
+    tk::SetSpeakerFactory([this]() -> std::unique_ptr<tk::Speaker> {
+      auto made = std::make_unique<FakeSpeaker>();
+      speaker = made.get();
+      return made;
+    });
     tamiro::PrepareFonts();
     tamiro::CreateApplicationForms();
     tamiro::frmHuvudmeny->Show();
@@ -41,13 +46,14 @@ class ProgramFixture : public ::testing::Test {
     tk::Application::Instance().HelpViewer = nullptr;
     tk::Application::Instance().DestroyForms();
     tk::SetMediaPlayerFactory(nullptr);
+    tk::SetSpeakerFactory(nullptr);
     tk::SetClockOverride(nullptr);
     tk::SetScreenOverride(std::nullopt);
     tk::SetExecutablePathOverride(std::nullopt);
     tk::SetSettingsFileOverride(std::nullopt);
     tk::SetSystemSettingsFilesOverride(std::nullopt);
     tamiro::Locked = false;
-    tamiro::Music = tamiro::Sounds = true;
+    tamiro::Music = tamiro::Sounds = tamiro::Speech = true;
     tamiro::Capital = false;
   }
 
@@ -56,6 +62,7 @@ class ProgramFixture : public ::testing::Test {
   QTemporaryDir settings;
   FakePlayer* music = nullptr;
   FakePlayer* effects = nullptr;
+  FakeSpeaker* speaker = nullptr;
 };
 
 }  // namespace testing_support

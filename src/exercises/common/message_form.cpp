@@ -2,6 +2,7 @@
 
 #include "content/content_tables.h"
 #include "content/helpers.h"
+#include "content/sound.h"
 
 namespace tamiro {
 
@@ -56,6 +57,8 @@ void TfrmMessage::Prepare(const std::string& text, const std::string& caption1, 
 int ShowMessageForm(const std::string& text, const std::string& caption1, const std::string& caption2) {
   if (!frmMessage) return 2;
   frmMessage->Prepare(text, caption1, caption2);
+  // A child who cannot read yet hears the question.
+  Speak(text);
   return frmMessage->ShowModal() == 1 ? 1 : 2;
 }
 

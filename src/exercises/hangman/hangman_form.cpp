@@ -16,6 +16,7 @@ TfrmOvHangman* frmOvHangman = nullptr;
 
 namespace hangman {
 std::string SecretWord;
+std::string SpokenWord;
 std::string ShownWord;
 std::string GridLetters;
 std::array<bool, kLetterFlags + 1> LetterUsed{};
@@ -159,10 +160,13 @@ void TfrmOvHangman::NewGame() {
   GridLetters = LangString(Text::Letters).substr(0, kGridCells);
   LetterUsed.fill(false);
   SecretWord.clear();
+  SpokenWord.clear();
   if (const int k = ChooseWord(); k > 0) {
     THangmanEntry& entry = HangmanWords[static_cast<std::size_t>(k)];
-    // Words are always shown in capitals, whatever the Capital setting.
+    // Words are always shown in capitals, whatever the Capital setting; they
+    // are said as they are written.
     SecretWord = tk::UpperCase(entry.Word);
+    SpokenWord = entry.Word;
     entry.Used = true;
   }
   ShownWord = SecretWord;
@@ -279,6 +283,8 @@ void TfrmOvHangman::Guess(const std::string& letter) {
     PlaySound("PLOPP2.WAV");
   }
   LetterUsed[position + 1] = true;
+  // The letter guessed is said, unless the word itself is about to be.
+  if (ShownWord != SecretWord && Misses < kMaxMisses) Speak(letter);
 
   // The game's state is complete before anything is drawn: events handled
   // during the drawing (another letter, a new game) find it settled.
@@ -286,13 +292,15 @@ void TfrmOvHangman::Guess(const std::string& letter) {
     GameActive = false;
     frame->GameEnds();
     PlayMusic("YAHOO.MID", 0, false);
+    Speak(SpokenWord);
     if (Misses >= 6) DrawFace(*imgFace, kHappyFace, 0x008000);  // the head is there
     Redraw();
   } else if (Misses >= kMaxMisses) {
     GameActive = false;
-    ShownWord = SecretWord;  // the whole word is shown
+    ShownWord = SecretWord;  // the whole word is shown, and said
     frame->GameEnds();
     PlayMusic("HUNG_UP.MID", 0, false);
+    Speak(SpokenWord);
     DrawFace(*imgFace, kSadFace, 0x0000FF);
     Redraw();
   }

@@ -64,6 +64,7 @@ inline constexpr int kMaxMisses = 11;
 inline constexpr int kWordDraws = 31;
 
 extern std::string SecretWord;  // upper case
+extern std::string SpokenWord;  // the same word as it is written, to be said
 extern std::string ShownWord;   // as far as it is uncovered; "_" elsewhere
 extern std::string GridLetters;  // at most kGridCells letters
 extern std::array<bool, kLetterFlags + 1> LetterUsed;  // 1..40, by position in GridLetters

@@ -163,6 +163,7 @@ void TfrmOvMemory::ChooseSize(int button) {
   NextRows = size.rows;
   NextColumns = size.columns;
   DrawSizeButtons();
+  Speak(BoardSizeCaption(size.cards));
 }
 
 void TfrmOvMemory::imgCards1Click() { ChooseSize(1); }
@@ -282,6 +283,8 @@ void TfrmOvMemory::TurnCard(int x, int y) {
     const int i = x / pitchX + y / pitchY * Columns;
     if (i < CardCount && !Card(i).FaceUp) {
       Card(i).FaceUp = true;
+      // The card's word, or its picture's name, as it is written.
+      Speak(Card(i).IsWord ? Card(i).Word : Pictures[static_cast<std::size_t>(Card(i).PictureId)].Name);
       if (SecondCard == -1) {
         // The second card of the turn.
         SecondCard = i;

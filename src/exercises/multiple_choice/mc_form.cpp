@@ -170,11 +170,13 @@ void TfrmOvMC::DrawLevelButtons() {
 void TfrmOvMC::imgEasyClick() {
   Easy = true;
   DrawLevelButtons();
+  Speak(LangString(Text::Easy));
 }
 
 void TfrmOvMC::imgHardClick() {
   Easy = false;
   DrawLevelButtons();
+  Speak(LangString(Text::Hard));
 }
 
 void TfrmOvMC::CheckAnswer(tk::Image* image, int slot) {
@@ -189,6 +191,13 @@ void TfrmOvMC::CheckAnswer(tk::Image* image, int slot) {
   if (slot != RightSlot) ++WrongAnswers;
   if (slot == RightSlot) {
     PlaySound("DROPP1.WAV");
+    // The reward: the answer said, now that it is found (the word of the
+    // picture exercise, which the question does not say).
+    if (Exercise >= 1 && Exercise <= 4) {
+      Speak(std::to_string(AnswerValues[static_cast<std::size_t>(RightSlot)]));
+    } else if ((Exercise == 5 || Exercise == 6) && PictureId >= 1 && PictureId <= kPictureCount) {
+      Speak(Pictures[static_cast<std::size_t>(PictureId)].Name);
+    }
     DrawButtonFace(*image, std::string(1, kRightMark), 0x008000, SymbolFont, MarkFontSize, 90, 2);
     if (!tmrNew->Enabled()) tmrNew->SetEnabled(true);
     if (Exercise == 5) {

@@ -50,10 +50,19 @@ class TfrmOvMC : public tk::Form {
   void FirstLetterQuestion();
   void PictureQuestion();
   void BlankQuestion();
+  // Says the question: the first one after the name of the game's tile,
+  // every later one at once.
+  void SayQuestion(const std::string& text);
+
+  bool firstQuestion_ = true;
 };
 
 // The open form: the newest instance the menu created.
 extern TfrmOvMC* frmOvMC;
+
+// The counting question's words for a picture, without its marks: "Hur
+// många katter", "Quanti gatti", "Combien de chats".
+std::string CountingWords(int picture);
 
 // The multiple-choice state. It lives for the whole run, outlives the form,
 // and is shared by every instance and exercise number.

@@ -5,6 +5,7 @@
 
 #include "content/content_tables.h"
 #include "content/helpers.h"
+#include "content/sound.h"
 #include "exercises/multiple_choice/mc_form.h"
 #include "toolkit/application.h"
 #include "toolkit/code_page.h"
@@ -68,6 +69,7 @@ void TfrmOvMC::NewQuestion() {
     case 6: PictureQuestion(); break;
     default: BlankQuestion(); break;
   }
+  firstQuestion_ = false;
   for (int k = 1; k <= 4; ++k) {
     if (tk::Image* slot = AnswerImages[At(k)])
       DrawButtonFace(*slot, AnswerTexts[At(k)], AnswerColours[At(k)], AnswerFont, AnswerFontSize, 90, 2);
@@ -103,12 +105,9 @@ void TfrmOvMC::CountingQuestion() {
   PlaceObjects();
   const TPictureEntry& entry = Pictures[At(PictureId)];
   ObjectColour = entry.Colour;
-  // Where the counting form carries the whole question ("Quanti gatti") the
-  // opening words are empty, and so is the blank after them.
-  const std::string& opening = LangString(Text::HowMany);
-  lblRubrik->Caption =
-      ApplyLetterCase("~ " + (opening.empty() ? std::string() : opening + " ") + entry.PluralName + " ? ~");
+  lblRubrik->Caption = ApplyLetterCase("~ " + CountingWords(PictureId) + " ? ~");
   lblRubrik->Invalidate();
+  SayQuestion(CountingWords(PictureId) + "?");
   for (int i = 1; i <= ObjectCount; ++i)
     DrawTextAt(ObjectPositions[At(i)].x, ObjectPositions[At(i)].y, *Image1, GlyphText(PictureId), ObjectColour,
                SymbolFont, ObjectSize);
@@ -163,6 +162,7 @@ void TfrmOvMC::ArithmeticQuestion() {
   AnswerFontSize = Trunc(LargeFontSize * 1.3);
   RightSlot = RandomIn(1, 4);
   std::string text;
+  char sign = '+';
   int right = 0;
   if (Exercise == 2) {
     text = std::to_string(OperandA) + " + " + std::to_string(OperandB);
@@ -171,15 +171,18 @@ void TfrmOvMC::ArithmeticQuestion() {
   } else if (Exercise == 3) {
     if (OperandA < OperandB) std::swap(OperandA, OperandB);
     text = std::to_string(OperandA) + " - " + std::to_string(OperandB);
+    sign = '-';
     right = OperandA - OperandB;
     PickDistinctRandom(&AnswerValues[1], 4, right, 1, top);
   } else {
     text = std::to_string(OperandA) + " \xD7 " + std::to_string(OperandB);  // the multiplication sign
+    sign = '\xD7';
     right = OperandA * OperandB;
     PickDistinctRandom(&AnswerValues[1], 4, right, 1, top * top);
   }
   AnswerValues[At(RightSlot)] = right;
   DrawTextCentred(w / 2, Trunc(h * 0.5), *Image1, text, 0x70FFFF, ExerciseFont, Trunc(LargeFontSize * 1.5));
+  SayQuestion(SpokenSum(OperandA, sign, OperandB));
   SetSlotTexts(ExerciseFont, AnswerFontSize);
 }
 
@@ -221,6 +224,8 @@ void TfrmOvMC::FirstLetterQuestion() {
   const int wd = canvas.TextWidth("-");
   const int wi = canvas.TextWidth(AnswerWord.substr(0, 1));
   DrawTextAt(w / 2 - tw / 2 - (wd - wi), Trunc(h * 0.8) - th / 2, *Image1, dashed, kWhite, ExerciseFont, size);
+  // The child hears the word whose first letter to find.
+  SayQuestion(entry.Name);
 
   for (int k = 1; k <= 4; ++k) {
     const int v = AnswerValues[At(k)];
@@ -252,6 +257,22 @@ void TfrmOvMC::PictureQuestion() {
   }
   AnswerFont = SymbolFont;
   AnswerFontSize = Trunc(LargeFontSize * 3.5);
+}
+
+std::string CountingWords(int picture) {
+  // Where the counting form carries the whole question ("Quanti gatti") the
+  // opening words are empty, and so is the blank after them.
+  const std::string& opening = LangString(Text::HowMany);
+  const std::string& plural = picture >= 1 && picture <= kPictureCount ? Pictures[At(picture)].PluralName : "";
+  return (opening.empty() ? std::string() : opening + " ") + plural;
+}
+
+void TfrmOvMC::SayQuestion(const std::string& text) {
+  if (firstQuestion_) {
+    SpeakAfter(text);
+  } else {
+    Speak(text);
+  }
 }
 
 }  // namespace tamiro

@@ -228,7 +228,11 @@ void TfrmOvRegn::FormKeyPress(char key) {
     ShowScore();
     return;
   }
+  // What was caught is said: the letter, or the sum (never the sum while it
+  // falls: working it out is the game).
+  std::string spoken = item.Text;
   if (Exercise == kSumRain) {
+    if (const std::size_t plus = spoken.find('+'); plus != std::string::npos) spoken.replace(plus, 1, " + ");
     // The result shows for one more step before the item counts; when that
     // step lands it, the landing has already ended the item.
     item.Text = item.Answer;
@@ -236,6 +240,7 @@ void TfrmOvRegn::FormKeyPress(char key) {
     FallStep();
     if (Item(caught).Steps == kFallSteps) return;
   }
+  Speak(spoken);
   ItemDone();
 }
 
