@@ -31,7 +31,7 @@ std::unique_ptr<MediaPlayer> CreateEffectsPlayer() {
       [raw] { raw->Wake(); }, engine);
 }
 
-std::unique_ptr<Speaker> CreateSpeaker() {
+std::unique_ptr<Speaker> CreateSpeechPlayer() {
   std::shared_ptr<audio::Engine> engine = audio::Engine::Shared();
   audio::Engine* raw = engine.get();
   return std::make_unique<audio::SpeechPlayer>(engine->speech(), [raw] { raw->Wake(); }, engine);

@@ -19,6 +19,6 @@ std::unique_ptr<MediaPlayer> CreateMusicPlayer();
 // WAV files, one at a time; Position in milliseconds.
 std::unique_ptr<MediaPlayer> CreateEffectsPlayer();
 // Speech from libespeak-ng, one utterance at a time.
-std::unique_ptr<Speaker> CreateSpeaker();
+std::unique_ptr<Speaker> CreateSpeechPlayer();
 
 }  // namespace tk

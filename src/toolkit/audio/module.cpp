@@ -8,5 +8,5 @@ extern "C" __attribute__((visibility("default"))) tk::MediaPlayer* tamiro_audio_
 }
 
 extern "C" __attribute__((visibility("default"))) tk::Speaker* tamiro_audio_create_speaker() {
-  return tk::CreateSpeaker().release();
+  return tk::CreateSpeechPlayer().release();
 }
