@@ -149,12 +149,12 @@ class SoundServer:
 class Session:
     """A screen, a sound server and a fresh home with Tamiro's settings file."""
 
-    def __init__(self, number, size, music):
+    def __init__(self, number, size, music, speech=True):
         self.home = tempfile.mkdtemp(prefix="bench-home-")
         self.runtime = tempfile.mkdtemp(prefix="bench-run-")
         os.makedirs(f"{self.home}/.config/tamiro")
         with open(f"{self.home}/.config/tamiro/TAMIRO.INI", "w") as f:
-            f.write(f"[Options]\nLanguage=1\nMusic={1 if music else 0}\nSounds=1\n")
+            f.write(f"[Options]\nLanguage=1\nMusic={1 if music else 0}\nSounds=1\nSpeech={1 if speech else 0}\n")
         self.screen = Screen(number, size)
         self.sound = SoundServer(self.runtime)
         self.env = dict(os.environ, DISPLAY=self.screen.display, HOME=self.home,
@@ -201,8 +201,8 @@ def watch_start(x, t0, timeout=20):
     return first, last, hashlib.md5(prev).hexdigest()
 
 
-def run_once(command, size, music, idle_seconds, number, want_mappings=False):
-    session = Session(number, size, music)
+def run_once(command, size, music, idle_seconds, number, want_mappings=False, speech=True):
+    session = Session(number, size, music, speech)
     try:
         session.screen.x.watch()
         t0 = time.monotonic()
