@@ -74,14 +74,18 @@ struct Listener {
 };
 Listener listener;
 
-void Spin(int ms) {
+// Lets the events run for a while, pausing between them: briefly where a
+// sound's first block is to be seen at once, longer where the processor
+// time is measured and the waiting should cost next to nothing of it.
+void Spin(int ms, int pause_us = 500) {
   QElapsedTimer t;
   t.start();
   while (t.elapsed() < ms) {
     QCoreApplication::processEvents();
-    QThread::usleep(500);
+    QThread::usleep(pause_us);
   }
 }
+void Rest(int ms) { Spin(ms, 50000); }
 
 // Waits for the event's first audible sample; its latency in ms, or -1.
 double AwaitSound(int timeout_ms) {
@@ -187,17 +191,6 @@ void Latency(int events, const std::vector<int>& languages) {
 
 // The processor time of the whole process, every thread.
 double CpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
-
-// Lets the events run every 50 ms and sleeps between, so that the waiting
-// costs next to nothing of the processor time measured.
-void Rest(int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < ms) {
-    QCoreApplication::processEvents();
-    QThread::msleep(50);
-  }
-}
 
 void Cpu() {
   UseLanguage(1);
