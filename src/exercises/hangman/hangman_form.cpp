@@ -46,12 +46,12 @@ namespace {
 constexpr char kHappyFace = static_cast<char>(0xFE);
 constexpr char kSadFace = static_cast<char>(0xFF);
 
-struct PieceSpec {
+struct PiecePlace {
   const char* name;
   int left, top, width, height;
 };
 // The pieces of the drawing, in the order the misses bring them.
-constexpr PieceSpec kPieces[TfrmOvHangman::kPieceCount] = {
+constexpr PiecePlace kPieces[TfrmOvHangman::kPieceCount] = {
     {"imgHm1", 236, 308, 145, 63},  // the ground, a mound
     {"imgHm2", 300, 12, 11, 297},   // the post
     {"imgHM3", 304, 8, 129, 7},     // the beam
@@ -110,7 +110,7 @@ TfrmOvHangman::TfrmOvHangman(tk::Component* owner) : tk::Form(owner, "frmOvHangm
   // The face lies under the head: every piece is drawn over it.
   imgFace = new tk::Image(this, "imgFace", 404, 60, 53, 53);
   for (int j = 1; j <= kPieceCount; ++j) {
-    const PieceSpec& p = kPieces[j - 1];
+    const PiecePlace& p = kPieces[j - 1];
     tk::Image* piece = new tk::Image(this, p.name, p.left, p.top, p.width, p.height);
     piece->LoadPicture(PieceFile(j));  // a missing picture leaves the piece empty
     piece->SetVisible(false);

@@ -122,8 +122,8 @@ class Output {
   }
 
   void OpenStream() {
-    const pa_sample_spec spec{PA_SAMPLE_S16NE, kSampleRate, kChannels};
-    stream_ = pa_stream_new(context_, "Tamiro", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_S16NE, kSampleRate, kChannels};
+    stream_ = pa_stream_new(context_, "Tamiro", &format, nullptr);
     if (!stream_) {
       lost_server_ = true;
       return;
