@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "content/content_tables.h"
+#include "content/game_record.h"
 #include "toolkit/platform.h"
 #include "toolkit/profile.h"
 
@@ -48,6 +49,8 @@ void ReadSettings() {
   Capital = ReadInteger(user, "Capital", 0) == 1;
   Speech = ReadInteger(user, "Speech", 1) == 1;
   Locked = SystemNumber("Locked") == 1;
+  // A school may keep no record of its pupils' games.
+  SetRecording(SystemNumber("Record") != 0);
 }
 
 bool WriteSettings() {

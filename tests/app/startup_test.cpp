@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "app/main_menu.h"
+#include "content/game_record.h"
 #include "content/settings.h"
 #include "app/about.h"
 #include "app/startup.h"
@@ -169,6 +170,10 @@ TEST(Settings, TheComputersFileLiesBeneathTheUsersOwn) {
   dir.Write("second.INI", "[Options]\nRecord=0\n");
   EXPECT_EQ(ReadSystemSetting("Record"), std::optional<std::string>("0"));
   EXPECT_EQ(ReadSystemSetting("Language"), std::nullopt);
+  EXPECT_TRUE(Recording()) << "recording is on where the computer's file has no Record";
+  ReadSettings();
+  EXPECT_FALSE(Recording()) << "Record=0 in the computer's file keeps no record";
+  SetRecording(true);
   Language = 1;
   Music = Sounds = true;
   Capital = Locked = false;
