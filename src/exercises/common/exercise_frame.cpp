@@ -69,9 +69,6 @@ void ExerciseFrame::StartClick() {
   if (newGame_) newGame_();
 }
 
-}  // namespace tamiro
-
-namespace tamiro {
 
 void ExerciseFrame::GameBegins() {
   Report(false);
