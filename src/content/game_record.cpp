@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QDir>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -10,6 +9,8 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+
+#include "toolkit/profile.h"
 
 namespace tamiro {
 
@@ -110,13 +111,7 @@ T Ask(std::function<T(RecordStore&)> job) {
 
 std::string RecordFilePath() {
   if (g_fileOverride) return *g_fileOverride;
-#ifdef _WIN32
-  return (qEnvironmentVariable("LOCALAPPDATA") + "/Tamiro/progress.sqlite").toStdString();
-#else
-  QString base = qEnvironmentVariable("XDG_DATA_HOME");
-  if (base.isEmpty() || !QDir::isAbsolutePath(base)) base = QDir::homePath() + "/.local/share";
-  return (base + "/tamiro/progress.sqlite").toStdString();
-#endif
+  return tk::UserFilePath(tk::UserFolder::Data, "progress.sqlite");
 }
 
 void SetRecordFileOverride(std::optional<std::string> path) { g_fileOverride = std::move(path); }

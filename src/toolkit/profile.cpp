@@ -185,16 +185,21 @@ bool ProfileFile::WriteStrings(const std::string& section,
   return out.commit();
 }
 
+std::string UserFilePath(UserFolder folder, const std::string& name) {
+  const bool data = folder == UserFolder::Data;
+#ifdef _WIN32
+  const QString base = qEnvironmentVariable(data ? "LOCALAPPDATA" : "APPDATA") + "/Tamiro/";
+#else
+  QString base = qEnvironmentVariable(data ? "XDG_DATA_HOME" : "XDG_CONFIG_HOME");
+  if (base.isEmpty() || !QDir::isAbsolutePath(base)) base = QDir::homePath() + (data ? "/.local/share" : "/.config");
+  base += "/tamiro/";
+#endif
+  return (base + QString::fromStdString(name)).toStdString();
+}
+
 std::string SettingsFilePath() {
   if (g_settingsOverride) return *g_settingsOverride;
-#ifdef _WIN32
-  QString base = qEnvironmentVariable("APPDATA");
-  return (base + "/Tamiro/TAMIRO.INI").toStdString();
-#else
-  QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (base.isEmpty() || !QDir::isAbsolutePath(base)) base = QDir::homePath() + "/.config";
-  return (base + "/tamiro/TAMIRO.INI").toStdString();
-#endif
+  return UserFilePath(UserFolder::Settings, "TAMIRO.INI");
 }
 
 void SetSettingsFileOverride(std::optional<std::string> path) { g_settingsOverride = std::move(path); }

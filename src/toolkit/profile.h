@@ -40,6 +40,13 @@ class ProfileFile {
   std::string path_;
 };
 
+// The user's own file of the program's: settings in $XDG_CONFIG_HOME/tamiro/
+// (default ~/.config/tamiro/), data in $XDG_DATA_HOME/tamiro/ (default
+// ~/.local/share/tamiro/); on Windows %APPDATA%\Tamiro\ and
+// %LOCALAPPDATA%\Tamiro\.
+enum class UserFolder { Settings, Data };
+std::string UserFilePath(UserFolder folder, const std::string& name);
+
 // Where the settings file lives: $XDG_CONFIG_HOME/tamiro/TAMIRO.INI
 // (default ~/.config/tamiro/), on Windows %APPDATA%\Tamiro\TAMIRO.INI.
 // Tests set another path with SetSettingsFileOverride.
