@@ -45,6 +45,7 @@ def screens():
             yield board, state
     yield "about", ""
     yield "about", "list"
+    yield "about", "locked"
     for state in ("empty", "day", "month"):
         yield "progress", state
 

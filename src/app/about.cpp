@@ -135,6 +135,10 @@ TfrmAbout::TfrmAbout(tk::Component* owner) : tk::Form(owner, "frmAbout", 498, 35
                             {"Arial", 8, tk::fsBold});
   lblWebAddress = TextLabel(this, "lblWebAddress", 108, 245, 296, 16, "", {"Arial", 9, 0});
   lblWebAddress->FontColour = 0x40FFFF;
+  // Beside the version, over the credits: why nothing here can be changed.
+  lblLocked = TextLabel(this, "lblLocked", 262, 101, 142, 14, "Settings set by the school", {"Arial", 8, 0});
+  lblLocked->FontColour = 0x40FFFF;
+  lblLocked->Align = tk::Alignment::Right;
 
   cboLanguage = new tk::ComboBox(this, "cboLanguage", 216, 24, 257, 24);
   cboLanguage->SetSorted(true);
@@ -196,6 +200,7 @@ void TfrmAbout::FormActivate() {
   // Settings the school has locked are shown, not changed.
   for (tk::Component* c : Components())
     if (auto* control = dynamic_cast<tk::WidgetControl*>(c)) control->Widget()->setEnabled(!Locked);
+  lblLocked->SetVisible(Locked);
 }
 
 void TfrmAbout::ShowSpeechCaption() {

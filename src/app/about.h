@@ -40,6 +40,8 @@ class TfrmAbout : public tk::Form {
   tk::Shape *Shape4, *Shape3, *Shape1, *Shape2;
   tk::Label *Label8, *Label10, *Label11, *Label14, *Label15, *Label13, *Label17;
   tk::Label *lblTitle, *lblVersion, *lblCreditKinds, *lblCredits, *lblInvitation, *lblWebAddress;
+  // Shown where the school has locked the settings.
+  tk::Label* lblLocked;
 };
 
 extern TfrmAbout* frmAbout;

@@ -9,6 +9,7 @@
 #include "content/content_tables.h"
 #include "content/game_record.h"
 #include "content/helpers.h"
+#include "content/settings.h"
 #include "content/sound.h"
 #include "exercises/common/games.h"
 #include "exercises/common/message_form.h"
@@ -251,7 +252,12 @@ TfrmProgress::~TfrmProgress() {
 
 void TfrmProgress::FormCreate() { ScaleForm(*this); }
 
-void TfrmProgress::FormShow() { DrawPage(); }
+void TfrmProgress::FormShow() {
+  // Where the school has locked the settings, the record is the school's too:
+  // a child can look at it but not clear it.
+  imgClear->SetVisible(!Locked);
+  DrawPage();
+}
 
 void TfrmProgress::DrawPage() {
   progress_ = ReadProgress();

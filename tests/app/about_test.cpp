@@ -531,9 +531,14 @@ TEST_F(About, ASettingsFileThatCannotBeWrittenStaysAsItWasAndTheChoicesStillHold
 }
 
 TEST_F(About, LockedShowsTheSettingsWritesNothingAndKeepsTheProgramOpen) {
+  OpenAbout([&] {
+    EXPECT_FALSE(about->lblLocked->Visible()) << "only a locked window says who set its settings";
+    Escape();
+  });
   Locked = true;
   const std::string before = Options();
   OpenAbout([&] {
+    EXPECT_TRUE(about->lblLocked->Visible());
     EXPECT_FALSE(about->cboLanguage->Widget()->isEnabled());
     for (tk::CheckBox* box : {about->chkCapital, about->chkMusic, about->chkSound})
       EXPECT_FALSE(box->Widget()->isEnabled()) << box->Caption();

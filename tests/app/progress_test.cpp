@@ -17,6 +17,7 @@
 #include "app/progress_page.h"
 #include "content/content_tables.h"
 #include "content/game_record.h"
+#include "content/settings.h"
 #include "exercises/common/games.h"
 #include "exercises/common/message_form.h"
 #include "exercises/hangman/hangman_form.h"
@@ -289,9 +290,17 @@ TEST_F(ProgressPage, ThePageGoesBackWithEscapeOrCloseAndClearsOnlyWhenAsked) {
   Click(page->imgClose);
   EXPECT_FALSE(page->Visible()) << "Close goes back";
 
+  // A school that has locked the settings keeps the record as it is.
+  Locked = true;
+  page->Show();
+  EXPECT_FALSE(page->imgClear->Visible());
+  page->DeliverKey(27);
+  Locked = false;
+
   // Clear asks first; No keeps the record, Yes clears it and the page shows
   // it cleared.
   page->Show();
+  ASSERT_TRUE(page->imgClear->Visible());
   const QImage played = page->imgGames[hangman]->Canvas().Image().copy();
   {
     MessageAnswer no([] { Click(frmMessage->imgKnapp2); });
