@@ -24,7 +24,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 build_packages=(
   cmake g++ make pkg-config python3 dpkg-dev file
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libpulse-dev
-  libfluidsynth-dev libsndfile1-dev libsqlite3-dev libespeak-ng-dev
+  libfluidsynth-dev libsndfile1-dev libsqlite3-dev libespeak-ng-dev libfontconfig-dev
 )
 run_packages=(
   fonts-liberation2 timgm6mb-soundfont libqt6svg6 qt6-qpa-plugins libespeak-ng1 espeak-ng-data

@@ -30,6 +30,7 @@ int main(int argc, char* argv[]) {
       std::fputs(kHelp, stdout);
       return 0;
     }
+  tamiro::PrepareFontsBeforeStart();
   QApplication qapp(argc, argv);
   tk::SetMediaPlayerFactory(tk::CreateDeferredPlayer);
   tk::SetSpeakerFactory(tk::CreateDeferredSpeaker);

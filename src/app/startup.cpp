@@ -15,8 +15,14 @@
 
 namespace tamiro {
 
+namespace {
+std::string FontFolder() { return ProgramDirectory() + tk::kPathSeparator + "fonts"; }
+}  // namespace
+
+void PrepareFontsBeforeStart() { tk::AddFontFolderBeforeStart(FontFolder()); }
+
 void PrepareFonts() {
-  tk::RegisterFontFiles(ProgramDirectory() + tk::kPathSeparator + "fonts");
+  tk::RegisterFontFiles(FontFolder());
   tk::AddSymbolFontFamily("Tamiro Symbols");
   // "Arial" is drawn with a font of the same metrics where Arial itself is
   // not installed.

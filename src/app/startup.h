@@ -13,6 +13,10 @@ inline constexpr const char* kDesktopFileName = TAMIRO_APP_ID;
 // Registers the fonts of the program directory and the font names the
 // program relies on. Call once, after the QApplication exists.
 void PrepareFonts();
+// Before the QApplication: gives the font files to the machine's font
+// configuration, where there is one, so that Qt reads them with the
+// machine's fonts; PrepareFonts then registers nothing more.
+void PrepareFontsBeforeStart();
 
 class TfrmAbout;
 

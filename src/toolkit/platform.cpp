@@ -4,12 +4,16 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
 #include <algorithm>
+#ifdef TK_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
 #include <set>
 #ifdef _WIN32
 #include <QLocale>
@@ -76,6 +80,11 @@ void SetDesktopLocaleOverride(std::optional<std::string> locale) { g_locale = st
 
 std::string ExecutablePath() {
   if (g_exe) return *g_exe;
+#ifdef __linux__
+  // Before the QApplication exists, the kernel's link, which is where Qt
+  // itself reads the path from.
+  if (!QCoreApplication::instance()) return QFileInfo("/proc/self/exe").canonicalFilePath().toStdString();
+#endif
   return QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toStdString();
 }
 
@@ -87,9 +96,40 @@ std::vector<int>& RegisteredFonts() {
   static std::vector<int> ids;
   return ids;
 }
+
+// The folder given to the font configuration before the start, with the
+// families of its files.
+struct EarlyFontFolder {
+  std::string folder;
+  int files = 0;
+  std::vector<std::string> families;
+};
+std::optional<EarlyFontFolder> g_earlyFonts;
 }  // namespace
 
+bool AddFontFolderBeforeStart(const std::string& folder) {
+#ifdef TK_FONTCONFIG
+  if (!FcConfigAppFontAddDir(nullptr, reinterpret_cast<const FcChar8*>(folder.c_str()))) return false;
+  EarlyFontFolder early{folder, 0, {}};
+  if (const FcFontSet* set = FcConfigGetFonts(nullptr, FcSetApplication)) {
+    early.files = set->nfont;
+    for (int i = 0; i < set->nfont; ++i) {
+      FcChar8* family = nullptr;
+      for (int n = 0; FcPatternGetString(set->fonts[i], FC_FAMILY, n, &family) == FcResultMatch; ++n)
+        early.families.push_back(Lower(reinterpret_cast<const char*>(family)));
+    }
+  }
+  if (early.families.empty()) return false;
+  g_earlyFonts = std::move(early);
+  return true;
+#else
+  (void)folder;
+  return false;
+#endif
+}
+
 int RegisterFontFiles(const std::string& folder) {
+  if (g_earlyFonts && g_earlyFonts->folder == folder) return g_earlyFonts->files;
   QDir dir(QString::fromStdString(folder));
   int count = 0;
   for (const QString& name : dir.entryList({"*.ttf", "*.otf", "*.TTF", "*.OTF"}, QDir::Files, QDir::Name)) {
@@ -115,6 +155,7 @@ bool HasFontFamily(const std::string& family) {
     return std::any_of(families.begin(), families.end(),
                        [&](const QString& f) { return Lower(f.toStdString()) == wanted; });
   };
+  if (g_earlyFonts && std::count(g_earlyFonts->families.begin(), g_earlyFonts->families.end(), wanted) > 0) return true;
   // The program's own fonts are asked for by their files (a file removed
   // from the database again has no families); only a family that none of
   // them has is looked for among every family of the machine, which takes

@@ -48,6 +48,13 @@ inline constexpr char kPathSeparator = '/';
 // Makes the font files (.ttf, .otf) of a folder available to this process.
 // Returns the number of files registered.
 int RegisterFontFiles(const std::string& folder);
+// Before the QApplication exists: gives the font files of a folder to the
+// machine's font configuration, so that Qt's font database reads them with
+// the machine's own fonts, once (each file registered later makes it read
+// every font again). RegisterFontFiles of that folder then registers nothing
+// more. False where text is not drawn through such a configuration, or the
+// folder has no font it can read; the files are then registered as usual.
+bool AddFontFolderBeforeStart(const std::string& folder);
 // Whether the program can draw with a family (case does not matter): one of
 // the registered files has it, or the machine has it installed.
 bool HasFontFamily(const std::string& family);
