@@ -98,10 +98,9 @@ std::vector<int>& RegisteredFonts() {
 }
 
 // The folder given to the font configuration before the start, with the
-// families of its files.
+// families of its files (in lower case).
 struct EarlyFontFolder {
   std::string folder;
-  int files = 0;
   std::vector<std::string> families;
 };
 std::optional<EarlyFontFolder> g_earlyFonts;
@@ -110,9 +109,8 @@ std::optional<EarlyFontFolder> g_earlyFonts;
 bool AddFontFolderBeforeStart(const std::string& folder) {
 #ifdef TK_FONTCONFIG
   if (!FcConfigAppFontAddDir(nullptr, reinterpret_cast<const FcChar8*>(folder.c_str()))) return false;
-  EarlyFontFolder early{folder, 0, {}};
+  EarlyFontFolder early{folder, {}};
   if (const FcFontSet* set = FcConfigGetFonts(nullptr, FcSetApplication)) {
-    early.files = set->nfont;
     for (int i = 0; i < set->nfont; ++i) {
       FcChar8* family = nullptr;
       for (int n = 0; FcPatternGetString(set->fonts[i], FC_FAMILY, n, &family) == FcResultMatch; ++n)
@@ -128,17 +126,13 @@ bool AddFontFolderBeforeStart(const std::string& folder) {
 #endif
 }
 
-int RegisterFontFiles(const std::string& folder) {
-  if (g_earlyFonts && g_earlyFonts->folder == folder) return g_earlyFonts->files;
+void RegisterFontFiles(const std::string& folder) {
+  if (g_earlyFonts && g_earlyFonts->folder == folder) return;
   QDir dir(QString::fromStdString(folder));
-  int count = 0;
   for (const QString& name : dir.entryList({"*.ttf", "*.otf", "*.TTF", "*.OTF"}, QDir::Files, QDir::Name)) {
     const int id = QFontDatabase::addApplicationFont(dir.filePath(name));
-    if (id < 0) continue;
-    ++count;
-    RegisteredFonts().push_back(id);
+    if (id >= 0) RegisteredFonts().push_back(id);
   }
-  return count;
 }
 
 std::optional<std::vector<std::string>> g_families;
@@ -155,11 +149,14 @@ bool HasFontFamily(const std::string& family) {
     return std::any_of(families.begin(), families.end(),
                        [&](const QString& f) { return Lower(f.toStdString()) == wanted; });
   };
-  if (g_earlyFonts && std::count(g_earlyFonts->families.begin(), g_earlyFonts->families.end(), wanted) > 0) return true;
   // The program's own fonts are asked for by their files (a file removed
-  // from the database again has no families); only a family that none of
-  // them has is looked for among every family of the machine, which takes
-  // a while to list.
+  // from the database again has no families), or by the families of the
+  // folder given before the start; only a family that none of them has is
+  // looked for among every family of the machine, which takes a while to
+  // list.
+  if (g_earlyFonts && std::find(g_earlyFonts->families.begin(), g_earlyFonts->families.end(), wanted) !=
+                          g_earlyFonts->families.end())
+    return true;
   for (int id : RegisteredFonts())
     if (named(QFontDatabase::applicationFontFamilies(id))) return true;
   return named(QFontDatabase::families());

@@ -46,8 +46,7 @@ inline constexpr char kPathSeparator = '/';
 
 // ---- Fonts ------------------------------------------------------------------
 // Makes the font files (.ttf, .otf) of a folder available to this process.
-// Returns the number of files registered.
-int RegisterFontFiles(const std::string& folder);
+void RegisterFontFiles(const std::string& folder);
 // Before the QApplication exists: gives the font files of a folder to the
 // machine's font configuration, so that Qt's font database reads them with
 // the machine's own fonts, once (each file registered later makes it read
