@@ -7,6 +7,7 @@
 #include <QMetaObject>
 #include <algorithm>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace tk {
@@ -15,31 +16,28 @@ namespace {
 using CreatePlayerFn = MediaPlayer* (*)(int kind);
 using CreateSpeakerFn = Speaker* (*)();
 
-class DeferredPlayer;
-std::vector<DeferredPlayer*>& Waiting() {
-  static std::vector<DeferredPlayer*> players;
-  return players;
+// The players, or the speakers, made before the module was there.
+template <class Deferred>
+std::vector<Deferred*>& Waiting() {
+  static std::vector<Deferred*> waiting;
+  return waiting;
+}
+template <class Deferred>
+void StopWaiting(Deferred* deferred) {
+  auto& w = Waiting<Deferred>();
+  w.erase(std::remove(w.begin(), w.end(), deferred), w.end());
 }
 MediaPlayerFactory g_moduleFactory;  // set once the module is loaded
 SpeakerFactory g_speakerFactory;
 bool g_loaded = false;
 
-class DeferredSpeaker;
-std::vector<DeferredSpeaker*>& WaitingSpeakers() {
-  static std::vector<DeferredSpeaker*> speakers;
-  return speakers;
-}
-
 class DeferredSpeaker : public Speaker {
  public:
   DeferredSpeaker() {
     if (g_speakerFactory) real_ = g_speakerFactory();
-    else WaitingSpeakers().push_back(this);
+    else Waiting<DeferredSpeaker>().push_back(this);
   }
-  ~DeferredSpeaker() override {
-    auto& w = WaitingSpeakers();
-    w.erase(std::remove(w.begin(), w.end(), this), w.end());
-  }
+  ~DeferredSpeaker() override { StopWaiting(this); }
   void Adopt(std::unique_ptr<Speaker> real) { real_ = std::move(real); }
   void Speak(const std::string& text, const std::string& language, SpeechOrder order) override {
     if (real_) real_->Speak(text, language, order);
@@ -56,12 +54,9 @@ class DeferredPlayer : public MediaPlayer {
  public:
   explicit DeferredPlayer(MediaKind kind) : kind_(kind) {
     if (g_moduleFactory) Adopt(g_moduleFactory(kind_));
-    else Waiting().push_back(this);
+    else Waiting<DeferredPlayer>().push_back(this);
   }
-  ~DeferredPlayer() override {
-    auto& w = Waiting();
-    w.erase(std::remove(w.begin(), w.end(), this), w.end());
-  }
+  ~DeferredPlayer() override { StopWaiting(this); }
 
   // Takes over a real player and gives it everything asked for so far.
   void Adopt(std::unique_ptr<MediaPlayer> real) {
@@ -147,10 +142,8 @@ void HandOverDeferredPlayers(const MediaPlayerFactory& factory, const SpeakerFac
   g_moduleFactory = factory;
   g_speakerFactory = speakers;
   g_loaded = static_cast<bool>(factory);
-  const std::vector<DeferredPlayer*> players = Waiting();
-  Waiting().clear();
-  const std::vector<DeferredSpeaker*> waitingSpeakers = WaitingSpeakers();
-  WaitingSpeakers().clear();
+  const std::vector<DeferredPlayer*> players = std::exchange(Waiting<DeferredPlayer>(), {});
+  const std::vector<DeferredSpeaker*> waitingSpeakers = std::exchange(Waiting<DeferredSpeaker>(), {});
   if (speakers) {
     for (DeferredSpeaker* speaker : waitingSpeakers) speaker->Adopt(speakers());
   }
