@@ -226,8 +226,12 @@ void OnEndSignal(int) {
 
 void Application::TerminateOnSignals() {
 #ifndef _WIN32
+  // Neither end is left to the programs the program starts (the browser).
   if (g_signalPipe[0] >= 0 || ::pipe(g_signalPipe) != 0) return;
-  for (int fd : g_signalPipe) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+  for (int fd : g_signalPipe) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOEXEC);
+  }
   auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
   QObject::connect(notifier, &QSocketNotifier::activated, [this] {
     char bytes[16];
