@@ -540,7 +540,7 @@ TEST_F(About, LockedShowsTheSettingsWritesNothingAndKeepsTheProgramOpen) {
   OpenAbout([&] {
     EXPECT_TRUE(about->lblLocked->Visible());
     EXPECT_FALSE(about->cboLanguage->Widget()->isEnabled());
-    for (tk::CheckBox* box : {about->chkCapital, about->chkMusic, about->chkSound})
+    for (tk::CheckBox* box : {about->chkCapital, about->chkMusic, about->chkSound, about->chkSpeech})
       EXPECT_FALSE(box->Widget()->isEnabled()) << box->Caption();
     EXPECT_EQ(about->cboLanguage->Text(), "Swedish");
     about->chkMusic->SetChecked(false);
